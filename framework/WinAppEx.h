@@ -1,0 +1,15 @@
+// The extended application class. Its one extra is the switch that keeps customisable toolbars and
+// menus in step with the resources; this program has neither, so the switch is only remembered.
+#pragma once
+
+#include "WinApp.h"
+
+class CWinAppEx : public CWinApp {
+ public:
+  explicit CWinAppEx(BOOL bResourceSmartUpdate = FALSE) : m_bResourceSmartUpdate(bResourceSmartUpdate) {}
+
+  BOOL IsResourceSmartUpdate() const { return m_bResourceSmartUpdate; }
+
+ private:
+  BOOL m_bResourceSmartUpdate;
+};

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Installs what building and testing needs, and nothing that is already there.
+# Safe to run again: when everything is present it prints nothing and changes nothing.
+set -euo pipefail
+
+packages=(
+  cmake make
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  wine wine32:i386 wine64
+  xvfb xauth x11-utils
+  googletest
+  fonts-nanum
+  imagemagick
+  procps
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  # dpkg-query answers "install ok installed" only for a fully installed package.
+  if [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" != "install ok installed" ]; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "setup: missing packages: ${missing[*]}; run as root to install them" >&2
+  exit 1
+fi
+
+echo "setup: installing ${missing[*]}"
+# 32-bit Wine lives in the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+# A mirror caught mid-sync answers with a size mismatch for a moment: try the update again.
+for try in 1 2 3 4 5; do
+  apt-get update -qq && break
+  [ "$try" -eq 5 ] && echo "setup: apt-get update kept failing; installing with the indexes there are" >&2
+  sleep $((try * 10))
+done
+install() { apt-get install -y -qq --no-install-recommends "$@" "${missing[@]}" >/dev/null; }
+# 32-bit libraries must have exactly the version of their 64-bit twins. When one architecture's
+# index could not be fetched (a mirror mid-sync), the candidates disagree; taking every candidate
+# from the release itself makes them agree again.
+install || { echo "setup: retrying with the release's own package versions" >&2; install -t bookworm; }
+echo "setup: done"

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs one Windows executable under Wine; CTest uses it as the cross-compiling emulator:
+#   wine-run.sh [--wine-dir DIR] program.exe [args...]
+# Inside a session of the requested screen size (TARVOLIN_SCREEN, default 1024x768) it just runs the
+# program; otherwise it wraps the program in a session of its own (see wine-session.sh).
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+wine_dir=${TARVOLIN_WINE_DIR:-}
+if [ "${1:-}" = "--wine-dir" ]; then wine_dir=$2; shift 2; fi
+[ $# -gt 0 ] || { echo "usage: $0 [--wine-dir DIR] program.exe [args...]" >&2; exit 2; }
+screen=${TARVOLIN_SCREEN:-1024x768}
+
+if [ "${TARVOLIN_SESSION_SCREEN:-}" = "$screen" ] && [ -n "${TARVOLIN_SESSION_PREFIX:-}" ]; then
+  export WINEPREFIX=$TARVOLIN_SESSION_PREFIX
+  exec wine "$@"
+fi
+args=(--screen "$screen")
+[ -n "$wine_dir" ] && args+=(--wine-dir "$wine_dir")
+exec "$here/wine-session.sh" "${args[@]}" -- wine "$@"
