@@ -33,11 +33,11 @@ bool SameRect(const RECT& a, const RECT& b) {
 
 }  // namespace
 
-const AFX_MSGMAP_ENTRY kDialogEntries[] = {
+const AFX_MSGMAP_ENTRY CDialog::messageEntries[] = {
     {WM_COMMAND, IDOK, AfxHandlerOf(&CDialog::OnCommandOK)},
     {WM_COMMAND, IDCANCEL, AfxHandlerOf(&CDialog::OnCommandCancel)},
 };
-const AFX_MSGMAP CDialog::messageMap = {&CCmdTarget::messageMap, kDialogEntries, AfxCountOf(kDialogEntries)};
+const AFX_MSGMAP CDialog::messageMap = {&CCmdTarget::messageMap, messageEntries, AfxCountOf(messageEntries)};
 const AFX_MSGMAP* CDialog::GetMessageMap() const { return &messageMap; }
 
 CDialog::CDialog(UINT nIDTemplate, CDialog* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}

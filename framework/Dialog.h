@@ -43,6 +43,7 @@ class CDialog : public CCmdTarget {
   LRESULT OnCommandCancel(WPARAM wParam, LPARAM lParam);
 
   const AFX_MSGMAP* GetMessageMap() const override;
+  static const AFX_MSGMAP_ENTRY messageEntries[];
   static const AFX_MSGMAP messageMap;
 
  private:

@@ -27,10 +27,10 @@ int AfxLoadString(UINT nID, LPSTR buffer, int bufferSize) {
   return length;
 }
 
-const AFX_MSGMAP_ENTRY kWinAppEntries[] = {
+const AFX_MSGMAP_ENTRY CWinApp::messageEntries[] = {
     {WM_COMMAND, ID_HELP, AfxHandlerOf(&CWinApp::OnHelp)},
 };
-const AFX_MSGMAP CWinApp::messageMap = {&CCmdTarget::messageMap, kWinAppEntries, AfxCountOf(kWinAppEntries)};
+const AFX_MSGMAP CWinApp::messageMap = {&CCmdTarget::messageMap, messageEntries, AfxCountOf(messageEntries)};
 const AFX_MSGMAP* CWinApp::GetMessageMap() const { return &messageMap; }
 
 CWinApp::CWinApp() { g_pApp = this; }

@@ -33,6 +33,7 @@ class CWinApp : public CCmdTarget {
 
  protected:
   const AFX_MSGMAP* GetMessageMap() const override;
+  static const AFX_MSGMAP_ENTRY messageEntries[];
   static const AFX_MSGMAP messageMap;
 
  private:

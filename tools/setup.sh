@@ -36,14 +36,14 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 # A mirror caught mid-sync answers with a size mismatch for a moment: try the update again.
-for try in 1 2 3 4 5; do
+for try in 1 2 3; do
   apt-get update -qq && break
-  [ "$try" -eq 5 ] && echo "setup: apt-get update kept failing; installing with the indexes there are" >&2
-  sleep $((try * 10))
+  [ "$try" -eq 3 ] && { echo "setup: apt-get update kept failing; installing with the indexes there are" >&2; break; }
+  sleep $((try * 5))
 done
 install() { apt-get install -y -qq --no-install-recommends "$@" "${missing[@]}" >/dev/null; }
 # 32-bit libraries must have exactly the version of their 64-bit twins. When one architecture's
 # index could not be fetched (a mirror mid-sync), the candidates disagree; taking every candidate
 # from the release itself makes them agree again.
-install || { echo "setup: retrying with the release's own package versions" >&2; install -t bookworm; }
+install || { echo "setup: retrying with the release's own package versions" >&2; install -t "$(. /etc/os-release && echo "$VERSION_CODENAME")"; }
 echo "setup: done"

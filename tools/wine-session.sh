@@ -42,9 +42,14 @@ flock -w 900 9 || { echo "wine-session: $WINEPREFIX is busy" >&2; exit 1; }
 
 xvfb_pid=""
 server_started=""
+child_pid=""
 cleanup() {
   local status=$?
   trap - EXIT INT TERM HUP
+  if [ -n "$child_pid" ] && kill -0 "$child_pid" 2>/dev/null; then
+    kill "$child_pid" 2>/dev/null || true
+    wait "$child_pid" 2>/dev/null || true
+  fi
   if [ -n "$server_started" ]; then
     wineserver -k </dev/null >/dev/null 2>&1 || true
     wineserver -w </dev/null >/dev/null 2>&1 || true
@@ -85,4 +90,7 @@ if [ -n "$new_prefix" ] || [ ! -f "$WINEPREFIX/.tarvolin-configured" ]; then
 fi
 
 export TARVOLIN_SESSION_SCREEN=$screen TARVOLIN_SESSION_PREFIX=$WINEPREFIX
-"$@" 9>&-
+# In the background, so that a signal to this script is handled at once and not after the command.
+"$@" 9>&- &
+child_pid=$!
+wait "$child_pid"

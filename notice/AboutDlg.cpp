@@ -1,0 +1,16 @@
+#include "AboutDlg.h"
+
+#include "Afx.h"
+#include "resource.h"
+
+// No handlers of its own: OK, Escape and the close button end it through the base dialog.
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUT) {}
+
+void AddAboutMenuEntry(HWND hWnd) {
+  HMENU menu = GetSystemMenu(hWnd, FALSE);
+  if (menu == nullptr) return;
+  char text[256];
+  if (AfxLoadString(IDS_ABOUT_MENU, text, sizeof text) <= 0) return;
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, IDM_ABOUT, text);
+}

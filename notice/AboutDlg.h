@@ -1,0 +1,13 @@
+// The About box (icon, product name and version, OK) and the window-menu entry that opens it.
+#pragma once
+
+#include "Dialog.h"
+
+class CAboutDlg : public CDialog {
+ public:
+  CAboutDlg();
+};
+
+// Appends a separator and the About entry (IDM_ABOUT, text of string IDS_ABOUT_MENU) to the window's
+// own window menu. Adds nothing when the window has no window menu or the string is missing or empty.
+void AddAboutMenuEntry(HWND hWnd);

@@ -1,0 +1,87 @@
+#include "TarvolinDlg.h"
+
+#include "AboutDlg.h"
+#include "Afx.h"
+#include "Image.h"
+#include "NoticeRules.h"
+#include "PresenceWatch.h"
+#include "resource.h"
+
+namespace {
+constexpr int kBannerWidth = 242;
+constexpr int kBannerHeight = 65;
+constexpr COLORREF kBannerTransparent = RGB(255, 0, 255);
+}  // namespace
+
+const AFX_MSGMAP_ENTRY CTarvolinDlg::messageEntries[] = {
+    {WM_SYSCOMMAND, 0, AfxHandlerOf(&CTarvolinDlg::OnSysCommand)},
+    {WM_PAINT, 0, AfxHandlerOf(&CTarvolinDlg::OnPaint)},
+    {WM_QUERYDRAGICON, 0, AfxHandlerOf(&CTarvolinDlg::OnQueryDragIcon)},
+    {WM_TIMER, 0, AfxHandlerOf(&CTarvolinDlg::OnTimer)},
+    {WM_CLOSE, 0, AfxHandlerOf(&CTarvolinDlg::OnClose)},
+};
+const AFX_MSGMAP CTarvolinDlg::messageMap = {&CDialog::messageMap, messageEntries, AfxCountOf(messageEntries)};
+const AFX_MSGMAP* CTarvolinDlg::GetMessageMap() const { return &messageMap; }
+
+CTarvolinDlg::CTarvolinDlg()
+    : CDialog(IDD_NOTICE),
+      m_bWatchArmed(false),
+      m_hAppIcon(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_APP))) {}
+
+BOOL CTarvolinDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  AddAboutMenuEntry(m_hWnd);
+  SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hAppIcon));
+  SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hAppIcon));
+  const RECT place = ComputeNoticeRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  MoveWindow(m_hWnd, place.left, place.top, place.right - place.left, place.bottom - place.top, FALSE);
+  return TRUE;
+}
+
+BOOL CTarvolinDlg::PreTranslateMessage(MSG* pMsg) {
+  if (FilterNoticeKey(*pMsg)) return TRUE;
+  return CDialog::PreTranslateMessage(pMsg);
+}
+
+LRESULT CTarvolinDlg::OnSysCommand(WPARAM wParam, LPARAM) {
+  if (IsAboutCommand(wParam)) {
+    CAboutDlg about;
+    about.DoModal();
+    return 0;
+  }
+  return Default();
+}
+
+LRESULT CTarvolinDlg::OnPaint(WPARAM, LPARAM) {
+  PaintBanner();
+  return 0;
+}
+
+LRESULT CTarvolinDlg::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hAppIcon); }
+
+LRESULT CTarvolinDlg::OnTimer(WPARAM wParam, LPARAM) {
+  if (wParam == WATCH_TIMER_ID && !IsViewerPresent()) OnOK();
+  return Default();
+}
+
+LRESULT CTarvolinDlg::OnClose(WPARAM, LPARAM) { return Default(); }
+
+void CTarvolinDlg::PaintBanner() {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(m_hWnd, &paint);
+  CImage banner;
+  banner.Attach(static_cast<HBITMAP>(LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDB_BANNER), IMAGE_BITMAP,
+                                                0, 0, LR_CREATEDIBSECTION)));
+  // Drawn at its fixed size; whatever does not fit the client area is clipped, not scaled.
+  banner.TransparentBlt(dc, 0, 0, kBannerWidth, kBannerHeight, 0, 0, banner.GetWidth(), banner.GetHeight(),
+                        kBannerTransparent);
+  ArmWatch();
+  banner.Destroy();
+  EndPaint(m_hWnd, &paint);
+}
+
+void CTarvolinDlg::ArmWatch() {
+  if (!m_bWatchArmed) SetTimer(m_hWnd, WATCH_TIMER_ID, WATCH_PERIOD_MS, nullptr);
+  // Set even if the timer was refused: it is requested once, never again.
+  m_bWatchArmed = true;
+}
