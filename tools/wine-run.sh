@@ -12,7 +12,8 @@ screen=${TARVOLIN_SCREEN:-1024x768}
 
 if [ "${TARVOLIN_SESSION_SCREEN:-}" = "$screen" ] && [ -n "${TARVOLIN_SESSION_PREFIX:-}" ]; then
   export WINEPREFIX=$TARVOLIN_SESSION_PREFIX
-  exec wine "$@"
+  # The Korean locale gives the ANSI code page 949 (see wine-session.sh).
+  exec env LC_ALL=ko_KR.UTF-8 LANG=ko_KR.UTF-8 wine "$@"
 fi
 args=(--screen "$screen")
 [ -n "$wine_dir" ] && args+=(--wine-dir "$wine_dir")

@@ -24,9 +24,10 @@ done
 [ $# -gt 0 ] || { echo "usage: $0 [--screen WxH] [--wine-dir DIR] [--display :N] -- command [args...]" >&2; exit 2; }
 [[ $screen =~ ^[0-9]+x[0-9]+$ ]] || { echo "wine-session: bad screen size '$screen'" >&2; exit 2; }
 
-# Wine takes the Windows locale from these: ko_KR gives GetACP() == 949 even where the Linux locale
-# is not generated (bash may warn that it cannot set it; Wine does not care).
-export LC_ALL=ko_KR.UTF-8 LANG=ko_KR.UTF-8
+# Wine takes the Windows locale from the locale variables: ko_KR gives GetACP() == 949 even where
+# the Linux locale is not generated. They are set only for Wine's own processes (wine-run.sh does
+# the same), since a shell would warn on every start that it cannot set that locale.
+korean=(env LC_ALL=ko_KR.UTF-8 LANG=ko_KR.UTF-8)
 export WINEDEBUG=-all
 # No desktop menu entries, and no offer to install Mono or Gecko while the prefix is created.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
@@ -79,13 +80,14 @@ export DISPLAY=$display
 
 new_prefix=""
 [ -f "$WINEPREFIX/system.reg" ] || new_prefix=1
-wineserver -p </dev/null >/dev/null 2>&1 9>&-
+mkdir -p "$WINEPREFIX"
+"${korean[@]}" wineserver -p </dev/null >/dev/null 2>&1 9>&-
 server_started=1
 # Boot the prefix's services now, detached from our pipes: helper processes that inherit a test
 # runner's stdout keep it waiting until they exit.
-wine wineboot </dev/null >/dev/null 2>&1 9>&-
+"${korean[@]}" wine wineboot </dev/null >/dev/null 2>&1 9>&-
 if [ -n "$new_prefix" ] || [ ! -f "$WINEPREFIX/.tarvolin-configured" ]; then
-  "$here/wine-configure.sh" </dev/null >/dev/null 2>&1
+  "${korean[@]}" "$here/wine-configure.sh" </dev/null >/dev/null 2>&1
   touch "$WINEPREFIX/.tarvolin-configured"
 fi
 

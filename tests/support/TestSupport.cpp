@@ -1,0 +1,109 @@
+#include "TestSupport.h"
+
+#include "PresenceWatch.h"
+
+namespace tarvolin_test {
+
+std::string SiblingPath(const std::string& fileName) {
+  char path[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path);
+  const size_t slash = folder.find_last_of("\\/");
+  folder.resize(slash == std::string::npos ? 0 : slash + 1);
+  return folder + fileName;
+}
+
+void PumpMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+double NowMs() {
+  LARGE_INTEGER frequency, counter;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&counter);
+  return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+ChildProcess::~ChildProcess() {
+  if (m_info.hProcess != nullptr) {
+    if (IsRunning()) {
+      TerminateProcess(m_info.hProcess, 99);
+      WaitForSingleObject(m_info.hProcess, 5000);
+    }
+    CloseHandle(m_info.hProcess);
+    CloseHandle(m_info.hThread);
+  }
+}
+
+bool ChildProcess::Start(const std::string& exeName, const std::string& arguments) {
+  const std::string exe = SiblingPath(exeName);
+  std::string commandLine = "\"" + exe + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  return CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &m_info) != FALSE;
+}
+
+bool ChildProcess::WaitForExit(DWORD timeoutMs) {
+  return m_info.hProcess != nullptr && WaitForSingleObject(m_info.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
+bool ChildProcess::IsRunning() const {
+  return m_info.hProcess != nullptr && WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD ChildProcess::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(m_info.hProcess, &code);
+  return code;
+}
+
+namespace {
+struct WindowSearch {
+  DWORD pid;
+  const char* caption;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam) {
+  auto* search = reinterpret_cast<WindowSearch*>(lParam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hWnd, &pid);
+  if (pid != search->pid || !IsWindowVisible(hWnd)) return TRUE;
+  if (search->caption == nullptr || CaptionOf(hWnd) == search->caption) search->found.push_back(hWnd);
+  return TRUE;
+}
+}  // namespace
+
+std::vector<HWND> TopLevelWindowsOf(DWORD pid, const char* caption) {
+  WindowSearch search{pid, caption, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitForWindowOf(DWORD pid, const char* caption, DWORD timeoutMs) {
+  HWND window = nullptr;
+  WaitUntil(
+      [&] {
+        const std::vector<HWND> windows = TopLevelWindowsOf(pid, caption);
+        window = windows.empty() ? nullptr : windows.front();
+        return window != nullptr;
+      },
+      timeoutMs);
+  return window;
+}
+
+std::string CaptionOf(HWND hWnd) {
+  char text[1024] = "";
+  GetWindowTextA(hWnd, text, sizeof text);
+  return text;
+}
+
+std::string ViewerCaption() { return std::string("Document 7 - ") + kViewerMarker; }
+
+}  // namespace tarvolin_test
