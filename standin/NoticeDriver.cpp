@@ -1,0 +1,116 @@
+// Drives a running notice from outside for the run command, one step per call:
+//   notice_driver.exe wait-notice    waits until the notice is shown (exit 0) or 20 s pass (exit 1)
+//   notice_driver.exe open-about     asks the notice for its About box and waits until it is shown
+//   notice_driver.exe close-about    presses OK in the About box and waits until it is gone
+//   notice_driver.exe close-viewer   closes the stand-in viewer and reports when the notice went
+// It only finds windows by caption and posts them messages, as a user's actions would.
+#include <windows.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include "resource.h"
+
+namespace {
+
+const char kNoticeCaption[] = "Tarvolin";
+const char kAboutCaption[] = "Tarvolin 정보";
+const char kStandInClass[] = "TarvolinViewerStandIn";
+
+struct Search {
+  const char* caption;
+  const char* className;
+  HWND found;
+};
+
+BOOL CALLBACK Match(HWND hWnd, LPARAM lParam) {
+  auto* search = reinterpret_cast<Search*>(lParam);
+  if (!IsWindowVisible(hWnd)) return TRUE;
+  char text[256] = "";
+  if (search->caption != nullptr) {
+    GetWindowTextA(hWnd, text, sizeof text);
+    if (strcmp(text, search->caption) != 0) return TRUE;
+  }
+  if (search->className != nullptr) {
+    GetClassNameA(hWnd, text, sizeof text);
+    if (strcmp(text, search->className) != 0) return TRUE;
+  }
+  search->found = hWnd;
+  return FALSE;
+}
+
+HWND Find(const char* caption, const char* className = nullptr) {
+  Search search{caption, className, nullptr};
+  EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitFor(const char* caption, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND found = Find(caption)) return found;
+    if (GetTickCount() - start > timeoutMs) return nullptr;
+    Sleep(20);
+  }
+}
+
+bool WaitGone(HWND hWnd, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (IsWindow(hWnd)) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(10);
+  }
+  return true;
+}
+
+int CloseViewer() {
+  HWND notice = Find(kNoticeCaption);
+  HWND viewer = Find(nullptr, kStandInClass);
+  if (notice == nullptr || viewer == nullptr) {
+    fprintf(stderr, "notice_driver: %s is not open\n", notice == nullptr ? "the notice" : "the stand-in viewer");
+    return 1;
+  }
+  DWORD pid = 0;
+  GetWindowThreadProcessId(notice, &pid);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  LARGE_INTEGER frequency, closed, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&closed);
+  PostMessageA(viewer, WM_CLOSE, 0, 0);
+  auto secondsSinceClose = [&] {
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart - closed.QuadPart) / static_cast<double>(frequency.QuadPart);
+  };
+  if (!WaitGone(notice, 15000)) {
+    fprintf(stderr, "notice_driver: the notice is still open 15 s after the viewer closed\n");
+    return 1;
+  }
+  const double windowGone = secondsSinceClose();
+  if (process != nullptr) WaitForSingleObject(process, 15000);
+  const double processGone = secondsSinceClose();
+  printf("The notice closed %.1f s after the viewer closed (checks run every 5 s); its process ended after %.1f s.\n",
+         windowGone, processGone);
+  return windowGone <= 5.5 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* step = argc > 1 ? argv[1] : "";
+  if (strcmp(step, "wait-notice") == 0) return WaitFor(kNoticeCaption, 20000) != nullptr ? 0 : 1;
+  if (strcmp(step, "open-about") == 0) {
+    HWND notice = Find(kNoticeCaption);
+    if (notice == nullptr) return 1;
+    PostMessageA(notice, WM_SYSCOMMAND, IDM_ABOUT, 0);
+    return WaitFor(kAboutCaption, 10000) != nullptr ? 0 : 1;
+  }
+  if (strcmp(step, "close-about") == 0) {
+    HWND about = Find(kAboutCaption);
+    if (about == nullptr) return 1;
+    PostMessageA(about, WM_COMMAND, IDOK, 0);
+    return WaitGone(about, 10000) ? 0 : 1;
+  }
+  if (strcmp(step, "close-viewer") == 0) return CloseViewer();
+  fprintf(stderr, "usage: notice_driver.exe wait-notice | open-about | close-about | close-viewer\n");
+  return 2;
+}

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The run command: builds the program and shows it working, as a user would see it.
+# A stand-in for the service's viewer is opened, then the notice; a screenshot of the notice (and one
+# with its About box) is saved; then the stand-in is closed and the notice goes at its next check.
+# Without a display (no DISPLAY) everything happens on a virtual one (Xvfb, 1024x768).
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+if [ "${1:-}" = "--inside" ]; then
+  build=$root/build/x86
+  run() { tools/wine-run.sh "$@"; }
+  shot() {
+    if command -v import >/dev/null; then
+      import -display "$DISPLAY" -window root "$1" && echo "Screenshot: $1"
+    fi
+  }
+  run "$build/viewer_standin.exe" "주문 목록 - 쿠델 B2B 뷰어" &
+  viewer=$!
+  sleep 1
+  run "$build/Tarvolin.exe" &
+  notice=$!
+  run "$build/notice_driver.exe" wait-notice || { echo "run: the notice did not appear" >&2; exit 1; }
+  echo "The notice is shown at the bottom right of the screen while the viewer is open."
+  sleep 1
+  shot "$build/screenshot.png"
+  run "$build/notice_driver.exe" open-about && sleep 1 && shot "$build/screenshot-about.png"
+  run "$build/notice_driver.exe" close-about || true
+  sleep 2
+  echo "Closing the viewer..."
+  run "$build/notice_driver.exe" close-viewer
+  wait "$notice"
+  wait "$viewer" || true
+  echo "The notice has ended."
+  exit 0
+fi
+
+bash tools/setup.sh
+cmake --preset windows-x86 >/dev/null
+cmake --build --preset windows-x86 --target Tarvolin viewer_standin notice_driver -- -s >/dev/null
+
+session=(--screen 1024x768 --wine-dir build/x86/wine-show)
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then session+=(--display "$DISPLAY"); fi
+exec tools/wine-session.sh "${session[@]}" -- "$root/tools/run.sh" --inside
