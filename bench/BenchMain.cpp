@@ -1,0 +1,419 @@
+// The benchmark driver: measures the notice against its floor, each pair in the same run, and prints
+// one table. Run it through tools/bench.sh (inside a Wine session of its own).
+//   tarvolin_bench.exe [--quick]
+// --quick: fewer repetitions and a 15 s idle window, for trying the command out.
+#include <windows.h>
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "AllocationCounter.h"
+#include "FloorCheck.h"
+#include "NoticeProcess.h"
+#include "PresenceWatch.h"
+#include "Stats.h"
+#include "TestSupport.h"
+
+using tarvolin_test::ChildProcess;
+using tarvolin_test::NowMs;
+
+namespace {
+
+const char kOurs[] = "Tarvolin.exe";
+const char kFloor[] = "bench_floor.exe";
+
+struct Settings {
+  bool quick = false;
+  int startupRuns = 15;       // each of ours and the floor
+  int latencyRounds = 2;      // rounds of concurrent notices at staggered phases
+  int noticesPerRound = 12;
+  DWORD idleMs = 60000;
+};
+
+struct Row {
+  std::string item;
+  std::string unit;
+  Summary ours;
+  Summary floor;
+  bool hasFloor = false;
+  std::string target;
+  std::string verdict;
+};
+
+std::vector<Row> g_rows;
+std::vector<std::string> g_notes;
+
+void Progress(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Progress(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  fputs("bench: ", stderr);
+  vfprintf(stderr, format, args);
+  fputc('\n', stderr);
+  va_end(args);
+}
+
+std::string Format(const char* format, double value) {
+  char text[64];
+  snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+double Ratio(const Row& row) { return row.floor.median > 0 ? row.ours.median / row.floor.median : 0; }
+
+// ---- 1 and 2: check cost against the window count, allocations per check ----
+
+// A callback that copies each caption into a std::string: the control case that shows the
+// allocation counter does see allocations made during an enumeration.
+BOOL CALLBACK AllocatingEnumProc(HWND hWnd, LPARAM lParam) {
+  char title[256] = "";
+  GetWindowTextA(hWnd, title, 255);
+  std::string copy = std::string("caption: ") + title;
+  *reinterpret_cast<size_t*>(lParam) += copy.size();
+  return TRUE;
+}
+
+class WindowCrowd {
+ public:
+  // Starts the helper with `count` windows and waits until they all exist.
+  bool Open(int count) {
+    char prefix[64];
+    snprintf(prefix, sizeof prefix, "TarvolinBenchCrowd-%lu-%d", GetCurrentProcessId(), count);
+    m_ready = CreateEventA(nullptr, TRUE, FALSE, (std::string(prefix) + "-ready").c_str());
+    m_quit = CreateEventA(nullptr, TRUE, FALSE, (std::string(prefix) + "-quit").c_str());
+    if (!m_process.Start("window_crowd.exe", std::to_string(count) + " " + prefix)) return false;
+    const HANDLE waits[] = {m_ready, m_process.Handle()};
+    return WaitForMultipleObjects(2, waits, FALSE, 300000) == WAIT_OBJECT_0;
+  }
+  ~WindowCrowd() {
+    if (m_quit != nullptr) SetEvent(m_quit);
+    m_process.WaitForExit(60000);
+    if (m_ready != nullptr) CloseHandle(m_ready);
+    if (m_quit != nullptr) CloseHandle(m_quit);
+  }
+
+ private:
+  ChildProcess m_process;
+  HANDLE m_ready = nullptr;
+  HANDLE m_quit = nullptr;
+};
+
+void MeasureCheckCost(const Settings& settings) {
+  const int counts[] = {10, 100, 1000, 5000};
+  const int baseline = CountTopLevelWindows();
+  Progress("check cost: %d top-level windows exist before the crowd", baseline);
+  long totalAllocations = 0;
+  long totalChecks = 0;
+  std::vector<double> perWindowOurs;
+  for (const int count : counts) {
+    const double openedAt = NowMs();
+    WindowCrowd crowd;
+    if (!crowd.Open(count)) {
+      g_notes.push_back("check cost: the helper could not open " + std::to_string(count) + " windows");
+      continue;
+    }
+    const int visited = CountTopLevelWindows();
+    Progress("check cost: %d windows made in %.1f s; a pass visits %d", count, (NowMs() - openedAt) / 1000, visited);
+    int passes = count <= 100 ? 301 : count <= 1000 ? 61 : 21;
+    if (settings.quick) passes = passes / 3 + 1;
+    IsViewerPresent();
+    RunFloorCheck();
+    std::vector<double> ours, floor;
+    bool sawService = false;
+    for (int pass = 0; pass < passes; ++pass) {
+      // Alternating which goes first keeps any drift of the machine out of the ratio.
+      for (int turn = 0; turn < 2; ++turn) {
+        if ((pass + turn) % 2 == 0) {
+          const long before = AllocationCount();
+          const double start = NowMs();
+          const bool present = IsViewerPresent();
+          const double took = NowMs() - start;
+          totalAllocations += AllocationCount() - before;
+          ++totalChecks;
+          ours.push_back(took * 1000.0);
+          sawService = sawService || present;
+        } else {
+          const double start = NowMs();
+          RunFloorCheck();
+          floor.push_back((NowMs() - start) * 1000.0);
+        }
+      }
+    }
+    if (sawService) g_notes.push_back("check cost: a service window was open, so not every pass saw the whole list");
+    Row row;
+    row.item = "1. check, " + std::to_string(count) + " windows (" + std::to_string(visited) + " visited)";
+    row.unit = "us";
+    row.ours = Summarize(ours);
+    row.floor = Summarize(floor);
+    row.hasFloor = true;
+    if (count == 1000) {
+      row.target = "<= 1.05x";
+      row.verdict = Ratio(row) <= 1.05 ? "met" : "MISSED";
+    }
+    g_rows.push_back(row);
+    perWindowOurs.push_back(row.ours.median / visited);
+    char line[160];
+    snprintf(line, sizeof line, "check cost per visited window at %d windows: ours %.2f us, floor %.2f us", count,
+             row.ours.median / visited, row.floor.median / visited);
+    g_notes.push_back(line);
+
+    if (count == 10) {
+      // The control: the same counter around an enumeration that does allocate.
+      size_t bytes = 0;
+      const long before = AllocationCount();
+      EnumWindows(AllocatingEnumProc, reinterpret_cast<LPARAM>(&bytes));
+      const long control = AllocationCount() - before;
+      snprintf(line, sizeof line,
+               "allocation counter control: an enumeration copying each of %d captions into a std::string "
+               "counted %ld allocations",
+               visited, control);
+      g_notes.push_back(line);
+    }
+  }
+  Row row;
+  row.item = "2. heap allocations per check";
+  row.unit = "count";
+  row.ours = Summarize({totalChecks > 0 ? static_cast<double>(totalAllocations) / totalChecks : -1});
+  row.target = "0";
+  row.verdict = totalChecks > 0 && totalAllocations == 0 ? "met" : "MISSED";
+  g_rows.push_back(row);
+  g_notes.push_back("allocations: " + std::to_string(totalAllocations) + " over " + std::to_string(totalChecks) +
+                    " checks (malloc, calloc, realloc and operator new of this process's code)");
+}
+
+// ---- 3, 5 and 6: start-up, footprint after 100 checks, idle CPU ----
+
+struct StartupSamples {
+  std::vector<double> shown, painted, peakKiB, privateKiB;
+};
+
+void RunOneStart(const char* exe, const BannerProbe& probe, StartupSamples* samples) {
+  NoticeProcess notice;
+  if (!notice.Start(exe)) {
+    g_notes.push_back(std::string("start-up: could not start ") + exe);
+    return;
+  }
+  const double shown = notice.WaitForWindow(20000);
+  const double painted = notice.WaitForBanner(probe, 20000);
+  if (shown < 0 || painted < 0) {
+    g_notes.push_back(std::string("start-up: ") + exe + " was not seen painted within 20 s");
+  } else {
+    samples->shown.push_back(shown);
+    samples->painted.push_back(painted);
+    notice.RunChecks(100);
+    double peak = 0, privateBytes = 0;
+    if (notice.MemoryKiB(&peak, &privateBytes)) {
+      samples->peakKiB.push_back(peak);
+      samples->privateKiB.push_back(privateBytes);
+    }
+  }
+  if (!notice.Close(10000)) g_notes.push_back(std::string("start-up: ") + exe + " had to be ended by force");
+}
+
+double FileKiB(const char* exe, double* withoutResourcesKiB) {
+  const std::string path = tarvolin_test::SiblingPath(exe);
+  *withoutResourcesKiB = 0;
+  FILE* file = fopen(path.c_str(), "rb");
+  if (file == nullptr) return 0;
+  std::vector<unsigned char> bytes;
+  unsigned char buffer[4096];
+  size_t got;
+  while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
+  fclose(file);
+  // The resource section (templates, bitmap, icons, version block) is counted apart, since the
+  // floor carries only the template and the bitmap.
+  double resources = 0;
+  if (bytes.size() > sizeof(IMAGE_DOS_HEADER)) {
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(bytes.data());
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(bytes.data() + dos->e_lfanew);
+    const auto* section = IMAGE_FIRST_SECTION(nt);
+    for (int i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section)
+      if (strncmp(reinterpret_cast<const char*>(section->Name), ".rsrc", 8) == 0) resources = section->SizeOfRawData;
+  }
+  *withoutResourcesKiB = (static_cast<double>(bytes.size()) - resources) / 1024.0;
+  return static_cast<double>(bytes.size()) / 1024.0;
+}
+
+void MeasureStartupFootprintIdle(const Settings& settings) {
+  const BannerProbe probe = ChooseBannerProbe();
+  Progress("start-up: probe pixel (%ld,%ld) colour %06lx", probe.client.x, probe.client.y,
+           static_cast<unsigned long>(probe.colour));
+  ChildProcess viewer;
+  viewer.Start("viewer_standin.exe", tarvolin_test::ViewerCaption());
+  if (tarvolin_test::WaitForWindowOf(viewer.Id(), nullptr, 20000) == nullptr) {
+    g_notes.push_back("start-up: the stand-in viewer did not appear");
+    return;
+  }
+
+  // The idle pair runs through the whole start-up series, moved aside so that the corner stays free.
+  NoticeProcess idleOurs, idleFloor;
+  idleOurs.Start(kOurs);
+  idleFloor.Start(kFloor);
+  const bool idleReady = idleOurs.WaitForBanner(probe, 20000) >= 0 && idleFloor.WaitForBanner(probe, 20000) >= 0;
+  idleOurs.MoveTo(0, 0);
+  idleFloor.MoveTo(0, 120);
+  const double idleStart = NowMs();
+  const double idleCpuOurs = idleOurs.CpuMs();
+  const double idleCpuFloor = idleFloor.CpuMs();
+
+  StartupSamples ours, floor;
+  for (int run = 0; run < settings.startupRuns; ++run) {
+    Progress("start-up and footprint: run %d of %d", run + 1, settings.startupRuns);
+    if (run % 2 == 0) {
+      RunOneStart(kOurs, probe, &ours);
+      RunOneStart(kFloor, probe, &floor);
+    } else {
+      RunOneStart(kFloor, probe, &floor);
+      RunOneStart(kOurs, probe, &ours);
+    }
+  }
+
+  Row shown{"3a. start to notice window shown", "ms", Summarize(ours.shown), Summarize(floor.shown), true, "", ""};
+  g_rows.push_back(shown);
+  Row painted{"3. start to banner on screen", "ms", Summarize(ours.painted), Summarize(floor.painted), true,
+              "<= 1.25x", ""};
+  painted.verdict = Ratio(painted) <= 1.25 ? "met" : "MISSED";
+  g_rows.push_back(painted);
+  Row peak{"5. peak working set after 100 checks", "KiB", Summarize(ours.peakKiB), Summarize(floor.peakKiB), true,
+           "<= 1.25x", ""};
+  peak.verdict = Ratio(peak) <= 1.25 ? "met" : "MISSED";
+  g_rows.push_back(peak);
+  g_rows.push_back(Row{"5. private bytes after 100 checks", "KiB", Summarize(ours.privateKiB),
+                       Summarize(floor.privateKiB), true, "", ""});
+
+  double oursCode = 0, floorCode = 0;
+  const double oursSize = FileKiB(kOurs, &oursCode);
+  const double floorSize = FileKiB(kFloor, &floorCode);
+  Row size{"5. executable size", "KiB", Summarize({oursSize}), Summarize({floorSize}), true, "<= 2x", ""};
+  size.verdict = Ratio(size) <= 2.0 ? "met" : "MISSED";
+  g_rows.push_back(size);
+  g_rows.push_back(Row{"5. executable size without resources", "KiB", Summarize({oursCode}), Summarize({floorCode}),
+                       true, "", ""});
+
+  if (idleReady) {
+    const double elapsed = NowMs() - idleStart;
+    if (elapsed < settings.idleMs) {
+      Progress("idle: waiting %.0f s more", (settings.idleMs - elapsed) / 1000);
+      Sleep(static_cast<DWORD>(settings.idleMs - elapsed));
+    }
+    const double window = (NowMs() - idleStart) / 1000.0;
+    Row idle{"6. idle CPU over " + Format("%.0f", window) + " s with the viewer open", "ms",
+             Summarize({idleOurs.CpuMs() - idleCpuOurs}), Summarize({idleFloor.CpuMs() - idleCpuFloor}), true,
+             "the checks' cost", ""};
+    g_rows.push_back(idle);
+  } else {
+    g_notes.push_back("idle: the idle pair did not come up");
+  }
+  idleOurs.Close(10000);
+  idleFloor.Close(10000);
+  PostMessageA(tarvolin_test::WaitForWindowOf(viewer.Id(), nullptr, 1000), WM_CLOSE, 0, 0);
+  viewer.WaitForExit(10000);
+}
+
+// ---- 4: end latency ----
+
+void MeasureEndLatency(const Settings& settings) {
+  const BannerProbe probe = ChooseBannerProbe();
+  std::vector<double> windowGone, processGone;
+  for (int round = 0; round < settings.latencyRounds; ++round) {
+    ChildProcess viewer;
+    viewer.Start("viewer_standin.exe", tarvolin_test::ViewerCaption());
+    const HWND viewerWindow = tarvolin_test::WaitForWindowOf(viewer.Id(), nullptr, 20000);
+    if (viewerWindow == nullptr) {
+      g_notes.push_back("end latency: the stand-in viewer did not appear");
+      return;
+    }
+    // Notices started at even steps over one period: their checks fall at different phases of the
+    // period, so the runs together cover the whole range of waits.
+    const int count = settings.noticesPerRound;
+    std::vector<NoticeProcess> notices(count);
+    const double roundStart = NowMs();
+    for (int i = 0; i < count; ++i) {
+      notices[i].Start(kOurs);
+      notices[i].WaitForBanner(probe, 20000);
+      const double next = roundStart + (i + 1) * static_cast<double>(WATCH_PERIOD_MS) / count;
+      while (NowMs() < next) Sleep(5);
+    }
+    Progress("end latency: round %d of %d, closing the viewer", round + 1, settings.latencyRounds);
+    PostMessageA(viewerWindow, WM_CLOSE, 0, 0);
+    while (IsWindow(viewerWindow)) Sleep(1);
+    const double closedAt = NowMs();
+    std::vector<bool> windowDone(count, false), processDone(count, false);
+    int remaining = 2 * count;
+    while (remaining > 0 && NowMs() - closedAt < 20000) {
+      for (int i = 0; i < count; ++i) {
+        if (!windowDone[i] && (notices[i].Window() == nullptr || !IsWindow(notices[i].Window()))) {
+          windowDone[i] = true;
+          --remaining;
+          if (notices[i].Window() != nullptr) windowGone.push_back(NowMs() - closedAt);
+        }
+        if (!processDone[i] && WaitForSingleObject(notices[i].Process(), 0) == WAIT_OBJECT_0) {
+          processDone[i] = true;
+          --remaining;
+          processGone.push_back(NowMs() - closedAt);
+        }
+      }
+      Sleep(1);
+    }
+    if (remaining > 0) g_notes.push_back("end latency: some notices were still there 20 s after the viewer closed");
+    viewer.WaitForExit(10000);
+  }
+  Row window{"4. viewer closed to notice window gone", "ms", Summarize(windowGone), {}, false, "<= 5200 every run",
+             ""};
+  window.verdict = !windowGone.empty() && window.ours.max <= 5200 ? "met" : "MISSED";
+  g_rows.push_back(window);
+  g_rows.push_back(Row{"4. viewer closed to process gone", "ms", Summarize(processGone), {}, false, "", ""});
+}
+
+// ---- the table ----
+
+std::string Cell(const Summary& summary) {
+  if (summary.count == 0) return "-";
+  char text[96];
+  if (summary.count == 1) {
+    snprintf(text, sizeof text, "%.1f", summary.median);
+  } else {
+    snprintf(text, sizeof text, "%.1f [%.1f-%.1f]", summary.median, summary.p25, summary.p75);
+  }
+  return text;
+}
+
+void PrintTable() {
+  printf("| Measure | Unit | Ours: median [p25-p75] | Floor: median [p25-p75] | Ratio | Target | Result |\n");
+  printf("|---|---|---|---|---|---|---|\n");
+  for (const Row& row : g_rows) {
+    std::string ratio = row.hasFloor && row.floor.median > 0 ? Format("%.2fx", Ratio(row)) : "-";
+    std::string ours = Cell(row.ours);
+    if (row.ours.count > 1) ours += Format(" (n %.0f,", row.ours.count) + Format(" max %.1f)", row.ours.max);
+    printf("| %s | %s | %s | %s | %s | %s | %s |\n", row.item.c_str(), row.unit.c_str(), ours.c_str(),
+           row.hasFloor ? Cell(row.floor).c_str() : "-", ratio.c_str(), row.target.empty() ? "-" : row.target.c_str(),
+           row.verdict.empty() ? "-" : row.verdict.c_str());
+  }
+  printf("\n");
+  for (const std::string& note : g_notes) printf("- %s\n", note.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Settings settings;
+  for (int i = 1; i < argc; ++i) {
+    if (strcmp(argv[i], "--quick") == 0) {
+      settings.quick = true;
+      settings.startupRuns = 5;
+      settings.latencyRounds = 1;
+      settings.idleMs = 15000;
+    }
+  }
+  const double start = NowMs();
+  MeasureCheckCost(settings);
+  MeasureStartupFootprintIdle(settings);
+  MeasureEndLatency(settings);
+  PrintTable();
+  Progress("done in %.0f s", (NowMs() - start) / 1000);
+  return 0;
+}
