@@ -87,13 +87,17 @@ void NoticeProcess::RunChecks(int count) {
 }
 
 bool NoticeProcess::MemoryKiB(double* peakWorkingSet, double* privateBytes) const {
+  // Only a running process has counters (Wine reports zeros for one that has ended).
+  if (!m_process.IsRunning()) return false;
   PROCESS_MEMORY_COUNTERS_EX counters = {};
   counters.cb = sizeof counters;
   if (!GetProcessMemoryInfo(m_process.Handle(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                             sizeof counters))
     return false;
   *peakWorkingSet = static_cast<double>(counters.PeakWorkingSetSize) / 1024.0;
-  *privateBytes = static_cast<double>(counters.PrivateUsage) / 1024.0;
+  // Windows reports private bytes as PrivateUsage; Wine leaves that at zero and reports the
+  // process's private data as PagefileUsage, which Windows keeps equal to PrivateUsage.
+  *privateBytes = static_cast<double>(counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage) / 1024.0;
   return true;
 }
 

@@ -29,7 +29,7 @@ class NoticeProcess {
   double WaitForBanner(const BannerProbe& probe, DWORD timeoutMs);
   // Runs `count` checks now, by posting the watch's timer message, and returns once all were handled.
   void RunChecks(int count);
-  // Peak working set and private bytes, in KiB (0 when the platform does not tell).
+  // Peak working set and private bytes, in KiB; false once the process has ended.
   bool MemoryKiB(double* peakWorkingSet, double* privateBytes) const;
   // User plus kernel CPU time used so far, in milliseconds.
   double CpuMs() const;

@@ -4,6 +4,9 @@
 // runs one enumeration with the same caption test, ending at the first tick that finds no service
 // window. No framework, no C++ runtime beyond the start-up code, built for size.
 #include <windows.h>
+#ifdef FLOOR_WITH_COMMON_CONTROLS
+#include <commctrl.h>
+#endif
 
 #include "ServiceMarkers.h"
 #include "resource.h"
@@ -38,6 +41,13 @@ void PaintFloorBanner(HWND window) {
 INT_PTR CALLBACK FloorNoticeProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
+#ifdef FLOOR_WITH_ICON
+    {
+      const HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP));
+      SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+      SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    }
+#endif
       MoveWindow(window, GetSystemMetrics(SM_CXSCREEN) - 242, GetSystemMetrics(SM_CYSCREEN) - 150, 242, 90, FALSE);
       return TRUE;
     case WM_PAINT:
@@ -57,5 +67,9 @@ INT_PTR CALLBACK FloorNoticeProc(HWND window, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+#ifdef FLOOR_WITH_COMMON_CONTROLS
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+#endif
   return static_cast<int>(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_NOTICE), nullptr, FloorNoticeProc, 0));
 }
