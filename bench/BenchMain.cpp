@@ -1,8 +1,9 @@
 // The benchmark driver: measures the notice against its floor, each pair in the same run, and prints
 // one table. Run it through tools/bench.sh (inside a Wine session of its own).
-//   tarvolin_bench.exe [--quick]
+//   tarvolin_bench.exe [--quick] [--only=check|startup|latency|idle]
 //   tarvolin_bench.exe --compare-startup A.exe B.exe [RUNS]
 // --quick: fewer repetitions and a 15 s idle window, for trying the command out.
+// --only: one part of the table.
 // --compare-startup: only the start-up and footprint of two notice programs, side by side.
 #include <windows.h>
 
@@ -38,6 +39,9 @@ struct Settings {
   int latencyRounds = 2;      // rounds of concurrent notices at staggered phases
   int noticesPerRound = 12;
   DWORD idleMs = 60000;
+  std::string only;  // one part (check, startup, latency, idle), or empty for all
+
+  bool Runs(const char* part) const { return only.empty() || only == part; }
 };
 
 struct Row {
@@ -83,15 +87,20 @@ BOOL CALLBACK AllocatingEnumProc(HWND hWnd, LPARAM lParam) {
   return TRUE;
 }
 
+// The helper process that holds the crowd of windows, grown step by step.
 class WindowCrowd {
  public:
-  // Starts the helper with `count` windows and waits until they all exist.
-  bool Open(int count) {
+  bool Start(const std::vector<int>& counts) {
     char prefix[64];
-    snprintf(prefix, sizeof prefix, "TarvolinBenchCrowd-%lu-%d", GetCurrentProcessId(), count);
-    m_ready = CreateEventA(nullptr, TRUE, FALSE, (std::string(prefix) + "-ready").c_str());
-    m_quit = CreateEventA(nullptr, TRUE, FALSE, (std::string(prefix) + "-quit").c_str());
-    if (!m_process.Start("window_crowd.exe", std::to_string(count) + " " + prefix)) return false;
+    snprintf(prefix, sizeof prefix, "TarvolinBenchCrowd-%lu", GetCurrentProcessId());
+    m_ready = CreateEventA(nullptr, FALSE, FALSE, (std::string(prefix) + "-ready").c_str());
+    m_next = CreateEventA(nullptr, FALSE, FALSE, (std::string(prefix) + "-next").c_str());
+    std::string arguments = prefix;
+    for (const int count : counts) arguments += " " + std::to_string(count);
+    return m_process.Start("window_crowd.exe", arguments);
+  }
+  // Waits until the helper has grown to its next count.
+  bool WaitReady() {
     const HANDLE waits[] = {m_ready, m_process.Handle()};
     if (WaitForMultipleObjects(2, waits, FALSE, 300000) != WAIT_OBJECT_0) return false;
     // Then let the helper and the display server finish what the new windows set off (their first
@@ -100,32 +109,42 @@ class WindowCrowd {
     Sleep(1000);
     return true;
   }
+  void Grow() { SetEvent(m_next); }
   ~WindowCrowd() {
-    if (m_quit != nullptr) SetEvent(m_quit);
-    m_process.WaitForExit(60000);
+    if (m_next != nullptr) {
+      // Past the last count, one more "next" lets the helper end.
+      for (int i = 0; i < 8 && m_process.IsRunning(); ++i) {
+        SetEvent(m_next);
+        m_process.WaitForExit(2000);
+      }
+      CloseHandle(m_next);
+    }
     if (m_ready != nullptr) CloseHandle(m_ready);
-    if (m_quit != nullptr) CloseHandle(m_quit);
   }
 
  private:
   ChildProcess m_process;
   HANDLE m_ready = nullptr;
-  HANDLE m_quit = nullptr;
+  HANDLE m_next = nullptr;
 };
 
 void MeasureCheckCost(const Settings& settings) {
-  const int counts[] = {10, 100, 1000, 5000};
+  const std::vector<int> counts = {10, 100, 1000, 5000};
   const int baseline = CountTopLevelWindows();
   Progress("check cost: %d top-level windows exist before the crowd", baseline);
   long totalAllocations = 0;
   long totalChecks = 0;
-  std::vector<double> perWindowOurs;
+  WindowCrowd crowd;
+  if (!crowd.Start(counts)) {
+    g_notes.push_back("check cost: the window crowd helper did not start");
+    return;
+  }
   for (const int count : counts) {
     const double openedAt = NowMs();
-    WindowCrowd crowd;
-    if (!crowd.Open(count)) {
+    if (count != counts.front()) crowd.Grow();
+    if (!crowd.WaitReady()) {
       g_notes.push_back("check cost: the helper could not open " + std::to_string(count) + " windows");
-      continue;
+      break;
     }
     const int visited = CountTopLevelWindows();
     Progress("check cost: %d windows made in %.1f s; a pass visits %d", count, (NowMs() - openedAt) / 1000, visited);
@@ -133,7 +152,7 @@ void MeasureCheckCost(const Settings& settings) {
     if (settings.quick) passes = passes / 3 + 1;
     IsViewerPresent();
     RunFloorCheck();
-    std::vector<double> ours, floor;
+    std::vector<double> ours, floor, paired;
     bool sawService = false;
     for (int pass = 0; pass < passes; ++pass) {
       // Alternating which goes first keeps any drift of the machine out of the ratio.
@@ -153,6 +172,9 @@ void MeasureCheckCost(const Settings& settings) {
           floor.push_back((NowMs() - start) * 1000.0);
         }
       }
+      // The two passes of one round ran side by side: their ratio is the least disturbed by the
+      // machine's load changing over the whole series.
+      paired.push_back(ours.back() / floor.back());
     }
     if (sawService) g_notes.push_back("check cost: a service window was open, so not every pass saw the whole list");
     Row row;
@@ -166,10 +188,12 @@ void MeasureCheckCost(const Settings& settings) {
       row.verdict = Ratio(row) <= 1.05 ? "met" : "MISSED";
     }
     g_rows.push_back(row);
-    perWindowOurs.push_back(row.ours.median / visited);
-    char line[160];
-    snprintf(line, sizeof line, "check cost per visited window at %d windows: ours %.2f us, floor %.2f us", count,
-             row.ours.median / visited, row.floor.median / visited);
+    char line[256];
+    const Summary pairs = Summarize(paired);
+    snprintf(line, sizeof line,
+             "check at %d windows: per visited window ours %.2f us, floor %.2f us; ratio of side-by-side passes "
+             "%.3f [%.3f-%.3f]",
+             count, row.ours.median / visited, row.floor.median / visited, pairs.median, pairs.p25, pairs.p75);
     g_notes.push_back(line);
 
     if (count == 10) {
@@ -481,13 +505,15 @@ int main(int argc, char** argv) {
       settings.startupRuns = 5;
       settings.latencyRounds = 1;
       settings.idleMs = 15000;
+    } else if (strncmp(argv[i], "--only=", 7) == 0) {
+      settings.only = argv[i] + 7;
     }
   }
   const double start = NowMs();
-  MeasureCheckCost(settings);
-  MeasureStartupFootprint(settings);
-  MeasureEndLatency(settings);
-  MeasureIdle(settings);
+  if (settings.Runs("check")) MeasureCheckCost(settings);
+  if (settings.Runs("startup")) MeasureStartupFootprint(settings);
+  if (settings.Runs("latency")) MeasureEndLatency(settings);
+  if (settings.Runs("idle")) MeasureIdle(settings);
   PrintTable();
   Progress("done in %.0f s", (NowMs() - start) / 1000);
   return 0;
