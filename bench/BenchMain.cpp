@@ -488,7 +488,9 @@ void PrintTable() {
   for (const Row& row : g_rows) {
     std::string ratio = row.hasFloor && row.floor.median > 0 ? Format("%.2fx", Ratio(row)) : "-";
     std::string ours = Cell(row.ours);
-    if (row.ours.count > 1) ours += Format(" (n %.0f,", row.ours.count) + Format(" max %.1f)", row.ours.max);
+    if (row.ours.count > 1)
+      ours += Format(" (n %.0f,", row.ours.count) + Format(" min %.1f,", row.ours.min) +
+              Format(" max %.1f)", row.ours.max);
     printf("| %s | %s | %s | %s | %s | %s | %s |\n", row.item.c_str(), row.unit.c_str(), ours.c_str(),
            row.hasFloor ? Cell(row.floor).c_str() : "-", ratio.c_str(), row.target.empty() ? "-" : row.target.c_str(),
            row.verdict.empty() ? "-" : row.verdict.c_str());

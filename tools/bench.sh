@@ -22,6 +22,7 @@ cmake --build --preset windows-x86 -j "$(nproc)" --target tarvolin_bench -- -s >
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)
 echo "Machine: $(nproc) x ${cpu:-unknown CPU}, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo) RAM," \
   "$(uname -sr), $(wine --version) (WoW64 prefix), Xvfb 1024x768, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
 echo "Date: $(date -u '+%Y-%m-%d %H:%M UTC'), commit $(git rev-parse --short HEAD 2>/dev/null || echo unknown)"
 echo
 tools/wine-session.sh --wine-dir build/x86/wine-bench -- bash tools/bench.sh --inside "$@"
