@@ -149,7 +149,7 @@ void MeasureCheckCost(const Settings& settings) {
     }
     const int visited = CountTopLevelWindows();
     Progress("check cost: %d windows made in %.1f s; a pass visits %d", count, (NowMs() - openedAt) / 1000, visited);
-    int passes = count <= 100 ? 301 : count <= 1000 ? 61 : 15;
+    int passes = count <= 100 ? 301 : count <= 1000 ? 61 : 25;
     if (settings.quick) passes = passes / 3 + 1;
     IsViewerPresent();
     RunFloorCheck();
