@@ -53,6 +53,8 @@ struct Row {
   bool hasFloor = false;
   std::string target;
   std::string verdict;
+  // For the checks: the median ratio of passes run side by side (0 where there are none).
+  double pairedRatio = 0;
 };
 
 std::vector<Row> g_rows;
@@ -184,13 +186,16 @@ void MeasureCheckCost(const Settings& settings) {
     row.ours = Summarize(ours);
     row.floor = Summarize(floor);
     row.hasFloor = true;
+    // The ratio of side-by-side passes is the one judged: it follows the machine's load as it
+    // changes over the series, where the ratio of the two medians can drift with it.
+    const Summary pairs = Summarize(paired);
+    row.pairedRatio = pairs.median;
     if (count == 1000) {
       row.target = "<= 1.05x";
-      row.verdict = Ratio(row) <= 1.05 ? "met" : "MISSED";
+      row.verdict = row.pairedRatio <= 1.05 ? "met" : "MISSED";
     }
     g_rows.push_back(row);
     char line[256];
-    const Summary pairs = Summarize(paired);
     snprintf(line, sizeof line,
              "check at %d windows: per visited window ours %.2f us, floor %.2f us; ratio of side-by-side passes "
              "%.3f [%.3f-%.3f]",
@@ -487,6 +492,7 @@ void PrintTable() {
   printf("|---|---|---|---|---|---|---|\n");
   for (const Row& row : g_rows) {
     std::string ratio = row.hasFloor && row.floor.median > 0 ? Format("%.2fx", Ratio(row)) : "-";
+    if (row.pairedRatio > 0) ratio += Format(" (side by side %.2fx)", row.pairedRatio);
     std::string ours = Cell(row.ours);
     if (row.ours.count > 1)
       ours += Format(" (n %.0f,", row.ours.count) + Format(" min %.1f,", row.ours.min) +
