@@ -167,8 +167,8 @@ void ExpectCommonTemplateFields(const DialogTemplate& t) {
   EXPECT_EQ(1, t.version) << "not an extended (DIALOGEX) template";
   EXPECT_EQ(0xFFFF, t.signature) << "not an extended (DIALOGEX) template";
   EXPECT_EQ(0u, t.helpId);
-  EXPECT_EQ(NameOrOrdinal::Text(L""), t.menu) << "menu: " << Describe(t.menu);
-  EXPECT_EQ(NameOrOrdinal::Text(L""), t.windowClass) << "class: " << Describe(t.windowClass);
+  EXPECT_EQ(NameOrOrdinal::Text(L""), t.menu) << "menu";
+  EXPECT_EQ(NameOrOrdinal::Text(L""), t.windowClass) << "class";
   EXPECT_EQ(9, t.pointSize);
   EXPECT_EQ(0, t.weight);
   EXPECT_EQ(0, t.italic);
@@ -222,13 +222,13 @@ TEST_F(ProgramResources, AboutTemplateMatchesFieldByFieldAndControlByControl) {
     const Control& want = expected[i];
     SCOPED_TRACE("control " + std::to_string(i + 1));
     EXPECT_EQ(want.id, actual.id) << "identifier";
-    EXPECT_EQ(want.windowClass, actual.windowClass) << "class " << Describe(actual.windowClass);
+    EXPECT_EQ(want.windowClass, actual.windowClass) << "class";
     if (want.text == NameOrOrdinal::Text(L"*")) {
       EXPECT_FALSE(actual.text.isOrdinal);
       EXPECT_FALSE(actual.text.text.empty()) << "the second line has no text";
       EXPECT_EQ(std::wstring::npos, actual.text.text.find_first_of(L"\r\n")) << "more than one line";
     } else {
-      EXPECT_EQ(want.text, actual.text) << "text " << Describe(actual.text);
+      EXPECT_EQ(want.text, actual.text) << "text";
     }
     EXPECT_EQ(want.style, actual.style) << std::hex << "style 0x" << actual.style;
     EXPECT_EQ(0u, actual.exStyle) << "extended style";

@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include <ostream>
+
 namespace tarvolin_test {
 
 std::string Describe(const std::wstring& text) {
@@ -24,6 +26,8 @@ std::string Describe(const NameOrOrdinal& value) {
   snprintf(text, sizeof text, "ordinal 0x%04X", static_cast<unsigned>(value.ordinal));
   return text;
 }
+
+void PrintTo(const NameOrOrdinal& value, std::ostream* out) { *out << Describe(value); }
 
 uint32_t ByteReader::Take(size_t count) {
   if (Remaining() < count) {

@@ -5,6 +5,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ struct NameOrOrdinal {
 // Printable form for failure messages (texts as \uXXXX beyond ASCII).
 std::string Describe(const NameOrOrdinal& value);
 std::string Describe(const std::wstring& text);
+// How GoogleTest prints a NameOrOrdinal in a failure message.
+void PrintTo(const NameOrOrdinal& value, std::ostream* out);
 
 class ByteReader {
  public:
