@@ -205,14 +205,14 @@ TEST_F(ProgramResources, AboutTemplateMatchesFieldByFieldAndControlByControl) {
   const NameOrOrdinal button = NameOrOrdinal::Ordinal(0x0080), staticText = NameOrOrdinal::Ordinal(0x0082);
   struct Control {
     int32_t id;
-    NameOrOrdinal windowClass, text;
+    NameOrOrdinal windowClass, text;  // an empty text: any one line of text
     uint32_t style;
     int16_t x, y, cx, cy;
   };
   const Control expected[] = {
       {-1, staticText, NameOrOrdinal::Ordinal(128), 0x50000003, 14, 14, 21, 20},
       {-1, staticText, NameOrOrdinal::Text(L"Tarvolin, 버전 1.0"), 0x50020080, 42, 14, 114, 8},
-      {-1, staticText, NameOrOrdinal::Text(L"*"), 0x50020000, 42, 26, 114, 8},  // any one line of text
+      {-1, staticText, NameOrOrdinal::Text(L""), 0x50020000, 42, 26, 114, 8},
       {IDOK, button, NameOrOrdinal::Text(L"확인"), 0x50030001, 113, 41, 50, 14},
   };
   ASSERT_EQ(4, t.itemCount);
@@ -223,7 +223,7 @@ TEST_F(ProgramResources, AboutTemplateMatchesFieldByFieldAndControlByControl) {
     SCOPED_TRACE("control " + std::to_string(i + 1));
     EXPECT_EQ(want.id, actual.id) << "identifier";
     EXPECT_EQ(want.windowClass, actual.windowClass) << "class";
-    if (want.text == NameOrOrdinal::Text(L"*")) {
+    if (want.text == NameOrOrdinal::Text(L"")) {
       EXPECT_FALSE(actual.text.isOrdinal);
       EXPECT_FALSE(actual.text.text.empty()) << "the second line has no text";
       EXPECT_EQ(std::wstring::npos, actual.text.text.find_first_of(L"\r\n")) << "more than one line";
