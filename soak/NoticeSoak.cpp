@@ -47,7 +47,7 @@ bool PaintAfterQueue(HWND window, DWORD timeoutMs) {
     if (!IsWindow(window) || GetTickCount() - start >= timeoutMs) return false;
     Sleep(1);
   }
-  return true;
+  return IsWindow(window) != FALSE;
 }
 
 bool PostWatchCheck(HWND window) { return PostMessageA(window, WM_TIMER, kWatchTimerId, 0) != FALSE; }

@@ -18,7 +18,8 @@ bool ForcePaint(HWND window);
 
 // Invalidates the window without asking for the update, and waits until it has been painted. A window
 // is painted only when its thread has no posted message left, so on return every message posted to it
-// before has been handled. False if that does not happen within timeoutMs.
+// before has been handled. False if that does not happen within timeoutMs, or the window
+// has gone.
 bool PaintAfterQueue(HWND window, DWORD timeoutMs);
 
 // One check of the presence watch: the watch timer's message, posted as the timer would post it.
