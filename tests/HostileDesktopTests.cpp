@@ -1,6 +1,6 @@
 // The presence watch on a hostile desktop: thousands of windows, 64 KiB captions, broken double-byte
 // sequences, windows that come and go while the check runs, and a window whose thread is hung. Every
-// check must finish, the notice must keep answering, and the answer must be the design's: the service
+// check must finish, the notice must keep answering, and the answer must be the usual one: the service
 // is present exactly when a visible window holds a marker within the first 254 bytes of its caption.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -150,7 +150,7 @@ TEST_F(HostileDesktop, FiveThousandWindowsAreAllVisitedAndTheAnswerIsRight) {
   EXPECT_FALSE(ended.stayed) << "without the viewer the check must end the notice";
 }
 
-TEST_F(HostileDesktop, HugeAndBrokenCaptionsGiveTheDesignsAnswer) {
+TEST_F(HostileDesktop, HugeAndBrokenCaptionsAreJudgedByTheirFirst254Bytes) {
   const std::string lead = "\xC4";  // a lead byte of code page 949
   // None of these holds a marker within its first 254 bytes as written.
   const std::vector<std::string> absentCaptions = {
