@@ -1,7 +1,5 @@
 #include "TarvolinApp.h"
 
-#include <commctrl.h>
-
 #include "Afx.h"
 #include "TarvolinDlg.h"
 
@@ -17,7 +15,7 @@ BOOL CTarvolinApp::InitInstance() {
   INITCOMMONCONTROLSEX controls;
   controls.dwSize = sizeof controls;
   controls.dwICC = ICC_WIN95_CLASSES;
-  InitCommonControlsEx(&controls);
+  AfxInitCommonControlsEx(&controls);
 
   CWinAppEx::InitInstance();
   AfxEnableControlContainer();

@@ -3,6 +3,7 @@
 #include <psapi.h>
 
 #include "PresenceWatch.h"
+#include "ProcessCounters.h"
 #include "resource.h"
 
 using tarvolin_test::NowMs;
@@ -89,15 +90,15 @@ void NoticeProcess::RunChecks(int count) {
 bool NoticeProcess::MemoryKiB(double* peakWorkingSet, double* privateBytes) const {
   // Only a running process has counters (Wine reports zeros for one that has ended).
   if (!m_process.IsRunning()) return false;
-  PROCESS_MEMORY_COUNTERS_EX counters = {};
+  PROCESS_MEMORY_COUNTERS counters = {};
   counters.cb = sizeof counters;
-  if (!GetProcessMemoryInfo(m_process.Handle(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                            sizeof counters))
-    return false;
+  if (!GetProcessMemoryInfo(m_process.Handle(), &counters, sizeof counters)) return false;
+  // Wine's PrivateUsage is the swap size: private bytes are summed over the committed private
+  // regions of the address space instead, as the soak counts do (no thread given: no GDI count).
+  const ProcessCounts counts = CountProcess(m_process.Handle(), nullptr);
+  if (counts.privateBytes < 0) return false;
   *peakWorkingSet = static_cast<double>(counters.PeakWorkingSetSize) / 1024.0;
-  // Windows reports private bytes as PrivateUsage; Wine leaves that at zero and reports the
-  // process's private data as PagefileUsage, which Windows keeps equal to PrivateUsage.
-  *privateBytes = static_cast<double>(counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage) / 1024.0;
+  *privateBytes = static_cast<double>(counts.privateBytes) / 1024.0;
   return true;
 }
 

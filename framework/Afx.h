@@ -1,8 +1,10 @@
 // The few global services of our application layer: the application object, the module that holds
-// the resources, and string loading.
+// the resources, string loading, and loading system libraries safely.
 #pragma once
 
 #include <windows.h>
+
+#include <commctrl.h>
 
 class CWinApp;
 
@@ -21,6 +23,17 @@ int AfxLoadString(UINT nID, LPSTR buffer, int bufferSize);
 
 // The program hosts no ActiveX controls: this only keeps the start-up sequence as written.
 void AfxEnableControlContainer();
+
+// Libraries: every library the program loads by name must come from the system folder, never from
+// the program's folder or the current folder, where anybody could have put a file of the same name.
+// Makes the loader search only the system folder for libraries loaded from now on, where the system
+// can (else at least takes the current folder out of the search). Called first thing at start-up.
+void AfxRestrictLibrarySearch();
+// Loads fileName from the system folder by its full path; null when it is not there.
+HMODULE AfxLoadSystemLibrary(LPCSTR fileName);
+// InitCommonControlsEx of the system folder's comctl32, which stays loaded from then on. FALSE (and
+// nothing registered) when the library or the function is missing.
+BOOL AfxInitCommonControlsEx(const INITCOMMONCONTROLSEX* controls);
 
 // Runs the application object: InitInstance, then either exit processing at once (FALSE) or the
 // message loop until WM_QUIT (TRUE). Returns the process's exit status.

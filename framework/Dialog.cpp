@@ -138,8 +138,7 @@ LRESULT CDialog::Default() {
 // screen), then moves it as little as needed to keep it inside the work area of the owner's monitor.
 void CDialog::CenterOverOwner() {
   const HWND owner = GetWindow(m_hWnd, GW_OWNER);
-  const HMONITOR monitor =
-      MonitorFromWindow(owner != nullptr ? owner : m_hWnd, MONITOR_DEFAULTTOPRIMARY);
+  const HMONITOR monitor = MonitorFromWindow(owner != nullptr ? owner : m_hWnd, MONITOR_DEFAULTTONEAREST);
   MONITORINFO info = {};
   info.cbSize = sizeof info;
   if (!GetMonitorInfoA(monitor, &info)) return;

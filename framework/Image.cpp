@@ -23,8 +23,11 @@ BOOL CImage::TransparentBlt(HDC hDestDC, int xDest, int yDest, int nDestWidth, i
   // The bitmap must be selected out again before it can be deleted: a bitmap still selected into a
   // DC is only marked for deletion.
   HGDIOBJ previous = SelectObject(source, m_hBitmap);
-  const BOOL drawn = ::TransparentBlt(hDestDC, xDest, yDest, nDestWidth, nDestHeight, source, xSrc, ySrc, nSrcWidth,
-                                      nSrcHeight, crTransparent);
+  // gdi32's own colour-keyed copy, which msimg32's TransparentBlt hands over to: gdi32 is a known
+  // library, always the system folder's, while a file named msimg32.dll beside the program would be
+  // loaded in place of the system's.
+  const BOOL drawn = GdiTransparentBlt(hDestDC, xDest, yDest, nDestWidth, nDestHeight, source, xSrc, ySrc, nSrcWidth,
+                                     nSrcHeight, crTransparent);
   SelectObject(source, previous);
   DeleteDC(source);
   return drawn;

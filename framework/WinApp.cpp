@@ -57,6 +57,7 @@ void CWinApp::SetRegistryKey(LPCSTR pszRegistryKey) { m_pszRegistryKey = pszRegi
 LRESULT CWinApp::OnHelp(WPARAM, LPARAM) { return 0; }
 
 int AfxWinMain(HINSTANCE hInstance) {
+  AfxRestrictLibrarySearch();
   CWinApp* app = AfxGetApp();
   if (app == nullptr) return -1;
   app->m_hInstance = hInstance;

@@ -6,6 +6,9 @@
 // No handlers of its own: OK, Escape and the close button end it through the base dialog.
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUT) {}
 
+const AFX_MSGMAP CAboutDlg::messageMap = {&CDialog::messageMap, nullptr, 0};
+const AFX_MSGMAP* CAboutDlg::GetMessageMap() const { return &messageMap; }
+
 void AddAboutMenuEntry(HWND hWnd) {
   HMENU menu = GetSystemMenu(hWnd, FALSE);
   if (menu == nullptr) return;

@@ -6,6 +6,11 @@
 class CAboutDlg : public CDialog {
  public:
   CAboutDlg();
+
+ protected:
+  // Its own table is empty: every message gets the base dialog's handling.
+  const AFX_MSGMAP* GetMessageMap() const override;
+  static const AFX_MSGMAP messageMap;
 };
 
 // Appends a separator and the About entry (IDM_ABOUT, text of string IDS_ABOUT_MENU) to the window's

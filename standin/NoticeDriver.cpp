@@ -1,4 +1,5 @@
 // Drives a running notice from outside for the run command, one step per call:
+//   notice_driver.exe open-viewer    starts the stand-in viewer and waits until its window is shown
 //   notice_driver.exe wait-notice    waits until the notice is shown (exit 0) or 20 s pass (exit 1)
 //   notice_driver.exe open-about     asks the notice for its About box and waits until it is shown
 //   notice_driver.exe close-about    presses OK in the About box and waits until it is gone
@@ -16,6 +17,7 @@ namespace {
 const char kNoticeCaption[] = "Tarvolin";
 const char kAboutCaption[] = "Tarvolin 정보";
 const char kStandInClass[] = "TarvolinViewerStandIn";
+const char kViewerCaption[] = "주문 목록 - 쿠델 B2B 뷰어";
 
 struct Search {
   const char* caption;
@@ -45,10 +47,10 @@ HWND Find(const char* caption, const char* className = nullptr) {
   return search.found;
 }
 
-HWND WaitFor(const char* caption, DWORD timeoutMs) {
+HWND WaitFor(const char* caption, DWORD timeoutMs, const char* className = nullptr) {
   const DWORD start = GetTickCount();
   for (;;) {
-    if (HWND found = Find(caption)) return found;
+    if (HWND found = Find(caption, className)) return found;
     if (GetTickCount() - start > timeoutMs) return nullptr;
     Sleep(20);
   }
@@ -61,6 +63,28 @@ bool WaitGone(HWND hWnd, DWORD timeoutMs) {
     Sleep(10);
   }
   return true;
+}
+
+// The viewer's caption is handed over from here, in the ANSI code page: Hangul on a Unix command line
+// reaches a Windows program through the Unix locale, which may not be able to carry it.
+int OpenViewer() {
+  char exe[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  char* name = strrchr(exe, '\\');
+  if (name == nullptr) return 1;
+  strcpy(name + 1, "viewer_standin.exe");
+  char commandLine[2 * MAX_PATH];
+  snprintf(commandLine, sizeof commandLine, "\"%s\" %s", exe, kViewerCaption);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(exe, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    fprintf(stderr, "notice_driver: cannot start %s\n", exe);
+    return 1;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return WaitFor(kViewerCaption, 10000, kStandInClass) != nullptr ? 0 : 1;
 }
 
 int CloseViewer() {
@@ -97,6 +121,7 @@ int CloseViewer() {
 
 int main(int argc, char** argv) {
   const char* step = argc > 1 ? argv[1] : "";
+  if (strcmp(step, "open-viewer") == 0) return OpenViewer();
   if (strcmp(step, "wait-notice") == 0) return WaitFor(kNoticeCaption, 20000) != nullptr ? 0 : 1;
   if (strcmp(step, "open-about") == 0) {
     HWND notice = Find(kNoticeCaption);
@@ -111,6 +136,6 @@ int main(int argc, char** argv) {
     return WaitGone(about, 10000) ? 0 : 1;
   }
   if (strcmp(step, "close-viewer") == 0) return CloseViewer();
-  fprintf(stderr, "usage: notice_driver.exe wait-notice | open-about | close-about | close-viewer\n");
+  fprintf(stderr, "usage: notice_driver.exe open-viewer | wait-notice | open-about | close-about | close-viewer\n");
   return 2;
 }

@@ -15,9 +15,7 @@ if [ "${1:-}" = "--inside" ]; then
       import -display "$DISPLAY" -window root "$1" && echo "Screenshot: $1"
     fi
   }
-  run "$build/viewer_standin.exe" "주문 목록 - 쿠델 B2B 뷰어" &
-  viewer=$!
-  sleep 1
+  run "$build/notice_driver.exe" open-viewer || { echo "run: the stand-in viewer did not appear" >&2; exit 1; }
   run "$build/Tarvolin.exe" &
   notice=$!
   run "$build/notice_driver.exe" wait-notice || { echo "run: the notice did not appear" >&2; exit 1; }
@@ -26,11 +24,11 @@ if [ "${1:-}" = "--inside" ]; then
   shot "$build/screenshot.png"
   run "$build/notice_driver.exe" open-about && sleep 1 && shot "$build/screenshot-about.png"
   run "$build/notice_driver.exe" close-about || true
-  sleep 2
+  # Long enough for at least one check (every 5 s) to find the viewer and keep the notice.
+  sleep 4
   echo "Closing the viewer..."
   run "$build/notice_driver.exe" close-viewer
   wait "$notice"
-  wait "$viewer" || true
   echo "The notice has ended."
   exit 0
 fi

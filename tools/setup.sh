@@ -13,6 +13,8 @@ packages=(
   fonts-nanum
   imagemagick
   procps
+  # The caption fuzzer is built for this machine: clang with libFuzzer and AddressSanitizer.
+  clang libclang-rt-dev
 )
 
 missing=()

@@ -17,4 +17,5 @@ if [ "${TARVOLIN_SESSION_SCREEN:-}" = "$screen" ] && [ -n "${TARVOLIN_SESSION_PR
 fi
 args=(--screen "$screen")
 [ -n "$wine_dir" ] && args+=(--wine-dir "$wine_dir")
-exec "$here/wine-session.sh" "${args[@]}" -- wine "$@"
+# Back through this script inside the new session, so the program gets the Korean locale there too.
+exec "$here/wine-session.sh" "${args[@]}" -- "$here/wine-run.sh" "$@"

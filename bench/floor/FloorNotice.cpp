@@ -29,7 +29,7 @@ void PaintFloorBanner(HWND window) {
       LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_BANNER), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   const HDC source = CreateCompatibleDC(dc);
   const HGDIOBJ previous = SelectObject(source, banner);
-  TransparentBlt(dc, 0, 0, 242, 65, source, 0, 0, 242, 65, RGB(255, 0, 255));
+  GdiTransparentBlt(dc, 0, 0, 242, 65, source, 0, 0, 242, 65, RGB(255, 0, 255));
   SelectObject(source, previous);
   DeleteDC(source);
   DeleteObject(banner);

@@ -40,13 +40,18 @@ ChildProcess::~ChildProcess() {
 }
 
 bool ChildProcess::Start(const std::string& exeName, const std::string& arguments) {
-  const std::string exe = SiblingPath(exeName);
-  std::string commandLine = "\"" + exe + "\"";
+  return StartAt(SiblingPath(exeName), arguments, "", nullptr);
+}
+
+bool ChildProcess::StartAt(const std::string& exePath, const std::string& arguments, const std::string& currentFolder,
+                           const char* environment) {
+  std::string commandLine = "\"" + exePath + "\"";
   if (!arguments.empty()) commandLine += " " + arguments;
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
-  return CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &m_info) != FALSE;
+  return CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
+                        const_cast<char*>(environment), currentFolder.empty() ? nullptr : currentFolder.c_str(),
+                        &startup, &m_info) != FALSE;
 }
 
 bool ChildProcess::WaitForExit(DWORD timeoutMs) {

@@ -40,6 +40,10 @@ class ChildProcess {
 
   // Starts a program from the build folder with the given argument text (ANSI code page).
   bool Start(const std::string& exeName, const std::string& arguments = "");
+  // Starts the program at exePath (a full path) in currentFolder with the given environment block
+  // (null: this process's own).
+  bool StartAt(const std::string& exePath, const std::string& arguments, const std::string& currentFolder,
+               const char* environment);
   // True once the process has ended (waits at most timeoutMs).
   bool WaitForExit(DWORD timeoutMs);
   bool IsRunning() const;
