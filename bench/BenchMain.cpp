@@ -540,6 +540,15 @@ int main(int argc, char** argv) {
       settings.only = argv[i] + 7;
     }
   }
+  // A session whose desktop does not work (it happens, rarely, right after the prefix boots) would
+  // only produce a table of failures: say so and let the command start a fresh session.
+  {
+    OpenViewer probe;
+    if (!probe.Open()) {
+      Progress("the Wine desktop does not work in this session: no window appeared");
+      return 3;
+    }
+  }
   const double start = NowMs();
   // The check costs come last: by then the prefix's own services have long settled (right after
   // the session boots they keep the Wine server busy for a while), and the thousands of windows

@@ -25,4 +25,11 @@ echo "Machine: $(nproc) x ${cpu:-unknown CPU}, $(awk '/MemTotal/ {printf "%.0f G
 echo
 echo "Date: $(date -u '+%Y-%m-%d %H:%M UTC'), commit $(git rev-parse --short HEAD 2>/dev/null || echo unknown)"
 echo
-tools/wine-session.sh --wine-dir build/x86/wine-bench -- bash tools/bench.sh --inside "$@"
+# The driver exits with 3 when the session's desktop does not work (rare, right after the prefix
+# boots): one more try in a fresh session.
+for try in 1 2; do
+  status=0
+  tools/wine-session.sh --wine-dir build/x86/wine-bench -- bash tools/bench.sh --inside "$@" || status=$?
+  [ "$status" -eq 3 ] && [ "$try" -eq 1 ] && { echo "bench: trying again in a fresh session" >&2; continue; }
+  exit "$status"
+done
