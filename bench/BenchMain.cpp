@@ -30,7 +30,7 @@ namespace {
 
 const char kOurs[] = "Tarvolin.exe";
 const char kFloor[] = "bench_floor.exe";
-// The floor plus what the design asks for beyond the bare job: common controls registered at
+// The floor plus what the program does beyond the bare job: common controls registered at
 // start-up, the application icon set on the window (both sizes), and the full resource set.
 const char kFloorExtras[] = "bench_floor_extras.exe";
 
@@ -350,7 +350,7 @@ void MeasureStartupFootprint(const Settings& settings) {
               "<= 1.25x", ""};
   painted.verdict = Ratio(painted) <= 1.25 ? "met" : "MISSED";
   g_rows.push_back(painted);
-  g_rows.push_back(Row{"3b. start to banner, against the floor with the design's extras", "ms",
+  g_rows.push_back(Row{"3b. start to banner, against the floor with the program's extras", "ms",
                        Summarize(ours.painted), Summarize(extras.painted), true, "", ""});
   Row peak{"5. peak working set after 100 checks", "KiB", Summarize(ours.peakKiB), Summarize(floor.peakKiB), true,
            "<= 1.25x", ""};
@@ -358,9 +358,9 @@ void MeasureStartupFootprint(const Settings& settings) {
   g_rows.push_back(peak);
   g_rows.push_back(Row{"5. private bytes (committed) after 100 checks", "KiB", Summarize(ours.privateKiB),
                        Summarize(floor.privateKiB), true, "", ""});
-  g_rows.push_back(Row{"5b. peak working set, against the floor with the design's extras", "KiB",
+  g_rows.push_back(Row{"5b. peak working set, against the floor with the program's extras", "KiB",
                        Summarize(ours.peakKiB), Summarize(extras.peakKiB), true, "", ""});
-  g_rows.push_back(Row{"5b. private bytes, against the floor with the design's extras", "KiB",
+  g_rows.push_back(Row{"5b. private bytes, against the floor with the program's extras", "KiB",
                        Summarize(ours.privateKiB), Summarize(extras.privateKiB), true, "", ""});
 
   double oursCode = 0, floorCode = 0, extrasCode = 0;
@@ -372,7 +372,7 @@ void MeasureStartupFootprint(const Settings& settings) {
   g_rows.push_back(size);
   g_rows.push_back(Row{"5. executable size without resources", "KiB", Summarize({oursCode}), Summarize({floorCode}),
                        true, "", ""});
-  g_rows.push_back(Row{"5b. executable size, against the floor with the design's extras", "KiB",
+  g_rows.push_back(Row{"5b. executable size, against the floor with the program's extras", "KiB",
                        Summarize({oursSize}), Summarize({extrasSize}), true, "", ""});
 }
 
