@@ -2,8 +2,8 @@
 //   desktop_crowd.exe [--many N] [--churn] [--hung] caption...
 // Opens one visible top-level window per caption argument (in that order, so the first lies lowest),
 // then N plain visible windows, then a window captioned "desktop crowd ready" as its signal to the test.
-// A caption argument is written as parts joined by '+': a part of digits ending in 'x' stands for that
-// many 'x' bytes, any other part is bytes in hexadecimal ("300x+c4edb5a8" is 300 'x' and two bytes of
+// A caption argument is written as pieces joined by '+': a piece of digits ending in 'x' stands for that
+// many 'x' bytes, any other piece is bytes in hexadecimal ("300x+c4edb5a8" is 300 'x' and two bytes of
 // Hangul), so that broken double-byte sequences and 64 KiB captions can be passed on a command line.
 // Then, until it is ended:
 //   default   handles its messages;
@@ -28,18 +28,18 @@ int HexDigit(char c) {
   return -1;
 }
 
-std::string DecodeCaption(const std::string& spec) {
+std::string DecodeCaption(const std::string& encoded) {
   std::string caption;
   size_t start = 0;
-  while (start <= spec.size()) {
-    size_t end = spec.find('+', start);
-    if (end == std::string::npos) end = spec.size();
-    const std::string part = spec.substr(start, end - start);
-    if (!part.empty() && part.back() == 'x') {
-      caption.append(static_cast<size_t>(atoi(part.c_str())), 'x');
+  while (start <= encoded.size()) {
+    size_t end = encoded.find('+', start);
+    if (end == std::string::npos) end = encoded.size();
+    const std::string piece = encoded.substr(start, end - start);
+    if (!piece.empty() && piece.back() == 'x') {
+      caption.append(static_cast<size_t>(atoi(piece.c_str())), 'x');
     } else {
-      for (size_t i = 0; i + 1 < part.size(); i += 2) {
-        const int high = HexDigit(part[i]), low = HexDigit(part[i + 1]);
+      for (size_t i = 0; i + 1 < piece.size(); i += 2) {
+        const int high = HexDigit(piece[i]), low = HexDigit(piece[i + 1]);
         if (high >= 0 && low >= 0) caption += static_cast<char>(high * 16 + low);
       }
     }
@@ -70,13 +70,13 @@ bool PumpUntilQuit() {
 
 void Churn() {
   std::vector<HWND> slots(64, nullptr);
-  unsigned seed = GetCurrentProcessId();
+  unsigned random = GetCurrentProcessId();
   for (unsigned round = 0;; ++round) {
-    seed = seed * 1103515245u + 12345u;
-    HWND& slot = slots[(seed >> 16) % slots.size()];
+    random = random * 1103515245u + 12345u;
+    HWND& slot = slots[(random >> 16) % slots.size()];
     const std::string caption = "Churning window " + std::to_string(round);
     if (slot == nullptr) slot = Open(caption);
-    else if ((seed >> 8) % 3 != 0) SetWindowTextA(slot, (caption + " renamed").c_str());
+    else if ((random >> 8) % 3 != 0) SetWindowTextA(slot, (caption + " renamed").c_str());
     else {
       DestroyWindow(slot);
       slot = nullptr;

@@ -32,12 +32,12 @@ std::string Hex(const std::string& bytes) {
 }
 
 // A caption argument for desktop_crowd.exe: filler 'x' bytes around raw bytes.
-std::string Spec(size_t before, const std::string& bytes, size_t after = 0) {
-  std::string spec;
-  if (before > 0) spec += std::to_string(before) + "x";
-  if (!bytes.empty()) spec += (spec.empty() ? "" : "+") + Hex(bytes);
-  if (after > 0) spec += (spec.empty() ? "" : "+") + std::to_string(after) + "x";
-  return spec;
+std::string CaptionArgument(size_t before, const std::string& bytes, size_t after = 0) {
+  std::string argument;
+  if (before > 0) argument += std::to_string(before) + "x";
+  if (!bytes.empty()) argument += (argument.empty() ? "" : "+") + Hex(bytes);
+  if (after > 0) argument += (argument.empty() ? "" : "+") + std::to_string(after) + "x";
+  return argument;
 }
 
 const std::string kViewer = kViewerMarker;
@@ -154,23 +154,23 @@ TEST_F(HostileDesktop, HugeAndBrokenCaptionsAreJudgedByTheirFirst254Bytes) {
   const std::string lead = "\xC4";  // a lead byte of code page 949
   // None of these holds a marker within its first 254 bytes as written.
   const std::vector<std::string> absentCaptions = {
-      Spec(65536, ""),                                   // 64 KiB, no marker
-      Spec(300, kViewer, 65536 - 300 - kViewer.size()),  // 64 KiB, the marker far beyond byte 254
-      Spec(0, "Report" + lead),                          // a lone lead byte at the end
-      Spec(253, lead + kViewer),                         // a lead byte as byte 254, the marker after it
-      Spec(0, "\xC4\x05\xB5\x0A\xFF\xFE\x80 text"),      // invalid trail bytes
-      Spec(0, kViewer.substr(0, 2) + lead + kViewer.substr(2)),  // the marker split by a lead byte
-      Spec(0, "x" + lead),                               // a lead byte and nothing after it
+      CaptionArgument(65536, ""),                                   // 64 KiB, no marker
+      CaptionArgument(300, kViewer, 65536 - 300 - kViewer.size()),  // 64 KiB, the marker far beyond byte 254
+      CaptionArgument(0, "Report" + lead),                          // a lone lead byte at the end
+      CaptionArgument(253, lead + kViewer),                         // a lead byte as byte 254, the marker after it
+      CaptionArgument(0, "\xC4\x05\xB5\x0A\xFF\xFE\x80 text"),      // invalid trail bytes
+      CaptionArgument(0, kViewer.substr(0, 2) + lead + kViewer.substr(2)),  // the marker split by a lead byte
+      CaptionArgument(0, "x" + lead),                               // a lead byte and nothing after it
   };
   // Each of these holds a marker within its first 254 bytes, among hostile bytes.
   const std::vector<std::string> presentCaptions = {
-      Spec(100, kViewer, 65536 - 100 - kViewer.size()),  // 64 KiB, the marker early
-      Spec(0, kViewer + " - " + lead),                   // the marker, then a lone lead byte
-      Spec(0, "\xC4\x05\xFF " + kSite + "orders - Browser" + lead),  // invalid bytes before the site
+      CaptionArgument(100, kViewer, 65536 - 100 - kViewer.size()),  // 64 KiB, the marker early
+      CaptionArgument(0, kViewer + " - " + lead),                   // the marker, then a lone lead byte
+      CaptionArgument(0, "\xC4\x05\xFF " + kSite + "orders - Browser" + lead),  // invalid bytes before the site
   };
 
   std::string arguments;
-  for (const std::string& spec : absentCaptions) arguments += " " + spec;
+  for (const std::string& argument : absentCaptions) arguments += " " + argument;
   Crowd absentCrowd;
   ASSERT_TRUE(absentCrowd.Start(arguments));
   const std::vector<HWND> absentWindows = absentCrowd.Windows();
@@ -190,13 +190,13 @@ TEST_F(HostileDesktop, HugeAndBrokenCaptionsAreJudgedByTheirFirst254Bytes) {
   EXPECT_TRUE(ended.answered);
   EXPECT_FALSE(ended.stayed);
 
-  for (const std::string& spec : presentCaptions) {
+  for (const std::string& argument : presentCaptions) {
     Crowd presentCrowd;
-    ASSERT_TRUE(presentCrowd.Start(spec));
+    ASSERT_TRUE(presentCrowd.Start(argument));
     const std::vector<HWND> windows = presentCrowd.Windows();
     ASSERT_EQ(1u, windows.size());
     EXPECT_FALSE(EnumViewerWindowsProc(windows[0], 0))
-        << "missed the marker in " << spec.substr(0, 60) << ", read back as " << Hex(CaptionOf(windows[0]).substr(0, 60));
+        << "missed the marker in " << argument.substr(0, 60) << ", read back as " << Hex(CaptionOf(windows[0]).substr(0, 60));
     const TimedCheck present = Check();
     EXPECT_TRUE(present.present);
     EXPECT_LT(present.ms, kCheckLimitMs);
@@ -248,7 +248,7 @@ TEST_F(HostileDesktop, WindowsComingAndGoingDuringTheCheckDoNotConfuseIt) {
 TEST_F(HostileDesktop, AHungWindowNeitherBlocksTheCheckNorLosesItsCaption) {
   for (const bool withMarker : {true, false}) {
     Crowd hung;
-    ASSERT_TRUE(hung.Start("--hung " + Spec(0, withMarker ? "Orders - " + kViewer : std::string("Stuck window"))));
+    ASSERT_TRUE(hung.Start("--hung " + CaptionArgument(0, withMarker ? "Orders - " + kViewer : std::string("Stuck window"))));
     const std::vector<HWND> windows = hung.Windows();
     ASSERT_EQ(1u, windows.size());
     // The window's thread really answers nothing: a message to it times out.

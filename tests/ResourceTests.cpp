@@ -1,5 +1,5 @@
 // The resources of the built program, read from Tarvolin.exe itself and compared with the values the
-// program is specified with: templates field by field, the string block, every icon image, the
+// program is meant to carry: templates field by field, the string block, every icon image, the
 // banner's header, the version block, the manifest, and the language of each.
 #include <gtest/gtest.h>
 #include <windows.h>
