@@ -3,6 +3,7 @@
 #include <psapi.h>
 
 #include "PresenceWatch.h"
+#include "NoticeSoak.h"
 #include "ProcessCounters.h"
 #include "resource.h"
 
@@ -76,15 +77,9 @@ double NoticeProcess::WaitForBanner(const BannerProbe& probe, DWORD timeoutMs) {
 }
 
 void NoticeProcess::RunChecks(int count) {
-  // A sent message is handled before the posted ones that wait in the queue, so each send returns
-  // only once the tick posted before the previous send has been taken off the queue and handled.
-  DWORD_PTR ignored = 0;
-  for (int i = 0; i < count; ++i) {
-    PostMessageA(m_hWnd, WM_TIMER, WATCH_TIMER_ID, 0);
-    SendMessageTimeoutA(m_hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
-  }
-  SendMessageTimeoutA(m_hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
-  SendMessageTimeoutA(m_hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+  // All posted at once, then one wait until the notice has painted after them: a window paints only
+  // once its queue is empty, so by then every check has been handled.
+  DriveNotice(m_hWnd, 0, count, count);
 }
 
 bool NoticeProcess::MemoryKiB(double* peakWorkingSet, double* privateBytes) const {

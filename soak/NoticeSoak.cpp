@@ -1,8 +1,8 @@
 #include "NoticeSoak.h"
 
-namespace {
-constexpr UINT_PTR kWatchTimerId = 100;  // the notice's watch timer
+#include "PresenceWatch.h"
 
+namespace {
 double NowMs() {
   LARGE_INTEGER frequency, counter;
   QueryPerformanceFrequency(&frequency);
@@ -50,7 +50,7 @@ bool PaintAfterQueue(HWND window, DWORD timeoutMs) {
   return IsWindow(window) != FALSE;
 }
 
-bool PostWatchCheck(HWND window) { return PostMessageA(window, WM_TIMER, kWatchTimerId, 0) != FALSE; }
+bool PostWatchCheck(HWND window) { return PostMessageA(window, WM_TIMER, WATCH_TIMER_ID, 0) != FALSE; }
 
 bool Answers(HWND window, DWORD timeoutMs) {
   DWORD_PTR result = 0;
