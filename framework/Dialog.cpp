@@ -27,6 +27,10 @@ bool ReturnsResultDirectly(UINT message) {
   }
 }
 
+// The innermost modal run; each run keeps the one it runs inside of. All our dialogs run on the
+// program's one thread.
+CDialog* innermostModal = nullptr;
+
 bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
@@ -70,15 +74,19 @@ INT_PTR CDialog::DoModal() {
   if (hWnd == nullptr) return -1;
 
   // A modal dialog disables its owner for as long as it runs.
-  const bool ownerDisabled = owner != nullptr && IsWindowEnabled(owner) && !EnableWindow(owner, FALSE);
+  if (owner != nullptr && IsWindowEnabled(owner) && !EnableWindow(owner, FALSE)) m_hDisabledOwner = owner;
   if (!m_bEnded) {
     if (!IsWindowVisible(hWnd)) ShowWindow(hWnd, SW_SHOWNORMAL);
+    m_pOuterModal = innermostModal;
+    innermostModal = this;
+    m_bRunning = true;
     RunModalLoop();
+    m_bRunning = false;
+    innermostModal = m_pOuterModal;
+    m_pOuterModal = nullptr;
   }
-  // Re-enable the owner before the dialog goes, so that activation returns to it and not to
-  // some other application's window.
-  if (ownerDisabled) EnableWindow(owner, TRUE);
-  if (owner != nullptr && GetActiveWindow() == hWnd) SetActiveWindow(owner);
+  // A run left without EndDialog (the thread was asked to quit) still gives the owner back.
+  EnableOwner();
   DestroyWindow(hWnd);
   return m_nModalResult;
 }
@@ -101,10 +109,35 @@ void CDialog::RunModalLoop() {
 }
 
 void CDialog::EndDialog(int nResult) {
+  if (m_bRunning) {
+    // The runs inside this one end first, innermost first, so that each gives its owner back in turn.
+    for (CDialog* inner = innermostModal; inner != nullptr && inner != this; inner = inner->m_pOuterModal)
+      inner->Finish(IDCANCEL);
+    // A menu tracked from inside this run (a context menu) has a loop of its own: end it too.
+    EndMenu();
+  }
+  Finish(nResult);
+}
+
+void CDialog::Finish(int nResult) {
   m_nModalResult = nResult;
   m_bEnded = true;
-  // Wakes the modal loop in case the queue is empty.
-  if (m_hWnd != nullptr) PostMessageA(m_hWnd, WM_NULL, 0, 0);
+  if (m_hWnd == nullptr) return;
+  // Input and activation go back to the owner before the window hides, so they do not pass to some
+  // other application's window.
+  const bool wasActive = GetActiveWindow() == m_hWnd;
+  const HWND owner = GetWindow(m_hWnd, GW_OWNER);
+  EnableOwner();
+  if (wasActive && owner != nullptr) SetActiveWindow(owner);
+  SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+               SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Wakes the modal loop in case the queue is empty, or the end came in a message sent from elsewhere.
+  PostMessageA(m_hWnd, WM_NULL, 0, 0);
+}
+
+void CDialog::EnableOwner() {
+  if (m_hDisabledOwner != nullptr) EnableWindow(m_hDisabledOwner, TRUE);
+  m_hDisabledOwner = nullptr;
 }
 
 BOOL CDialog::PreTranslateMessage(MSG* pMsg) {

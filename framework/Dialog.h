@@ -16,7 +16,9 @@ class CDialog : public CCmdTarget {
   // and destroys the window. Returns the value given to EndDialog, or -1 if the window could not be
   // created (for instance, the template is missing).
   INT_PTR DoModal();
-  // Ends the modal run with nResult once the current message has been handled.
+  // Ends the modal run with nResult once the current message has been handled, and hides the window
+  // at once. Whatever runs modally inside this dialog's run ends with it: the dialogs it opened (with
+  // IDCANCEL) and a menu being tracked.
   void EndDialog(int nResult);
 
   // Offered every message of the modal loop before it is dispatched; TRUE means it was handled here
@@ -52,11 +54,19 @@ class CDialog : public CCmdTarget {
   HWND FindOwner() const;
   void CenterOverOwner();
   void RunModalLoop();
+  // Marks the run ended with nResult, gives the owner back its input and activation, and hides the window.
+  void Finish(int nResult);
+  void EnableOwner();
 
   UINT m_nIDTemplate;
   CDialog* m_pParentWnd;
   bool m_bEnded = false;
   INT_PTR m_nModalResult = -1;
+  // The owner this dialog disabled for its run, until it is enabled again.
+  HWND m_hDisabledOwner = nullptr;
+  // The modal run this one runs inside of (this thread's runs form a stack), while running.
+  CDialog* m_pOuterModal = nullptr;
+  bool m_bRunning = false;
   // Set by Default() for the message being handled (a pointer, since handlers can nest).
   bool* m_pDefaultRequested = nullptr;
 };
