@@ -17,3 +17,11 @@ void AddAboutMenuEntry(HWND hWnd) {
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(menu, MF_STRING, IDM_ABOUT, text);
 }
+
+HMENU CreateAboutPopupMenu() {
+  char text[256];
+  if (AfxLoadString(IDS_ABOUT_MENU, text, sizeof text) <= 0) return nullptr;
+  HMENU menu = CreatePopupMenu();
+  if (menu != nullptr) AppendMenuA(menu, MF_STRING, IDM_ABOUT, text);
+  return menu;
+}

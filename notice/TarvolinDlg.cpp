@@ -19,6 +19,8 @@ const AFX_MSGMAP_ENTRY CTarvolinDlg::messageEntries[] = {
     {WM_QUERYDRAGICON, 0, AfxHandlerOf(&CTarvolinDlg::OnQueryDragIcon)},
     {WM_TIMER, 0, AfxHandlerOf(&CTarvolinDlg::OnTimer)},
     {WM_CLOSE, 0, AfxHandlerOf(&CTarvolinDlg::OnClose)},
+    {WM_CONTEXTMENU, 0, AfxHandlerOf(&CTarvolinDlg::OnContextMenu)},
+    {WM_NCRBUTTONUP, 0, AfxHandlerOf(&CTarvolinDlg::OnNcRButtonUp)},
 };
 const AFX_MSGMAP CTarvolinDlg::messageMap = {&CDialog::messageMap, messageEntries, AfxCountOf(messageEntries)};
 const AFX_MSGMAP* CTarvolinDlg::GetMessageMap() const { return &messageMap; }
@@ -65,6 +67,37 @@ LRESULT CTarvolinDlg::OnTimer(WPARAM wParam, LPARAM) {
 }
 
 LRESULT CTarvolinDlg::OnClose(WPARAM, LPARAM) { return Default(); }
+
+// A right click in the client area, Shift+F10 and the Applications key arrive here.
+LRESULT CTarvolinDlg::OnContextMenu(WPARAM, LPARAM lParam) {
+  POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  // From the keyboard (-1, -1): at the top left corner of the client area.
+  if (at.x == -1 && at.y == -1) {
+    at = {0, 0};
+    ClientToScreen(m_hWnd, &at);
+  }
+  TrackAboutMenu(at);
+  return 0;
+}
+
+// A right click on the caption or the frame. The platform would open the window menu there, and the
+// notice has none.
+LRESULT CTarvolinDlg::OnNcRButtonUp(WPARAM, LPARAM lParam) {
+  TrackAboutMenu({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+  return 0;
+}
+
+void CTarvolinDlg::TrackAboutMenu(POINT at) {
+  HMENU menu = CreateAboutPopupMenu();
+  if (menu == nullptr) return;
+  // A popup menu closes on a click elsewhere only while its owner is the foreground window.
+  SetForegroundWindow(m_hWnd);
+  const UINT command = static_cast<UINT>(
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, m_hWnd, nullptr));
+  DestroyMenu(menu);
+  // The same way as the window-menu entry, so that the About box is opened in one place only.
+  if (command == IDM_ABOUT) SendMessageA(m_hWnd, WM_SYSCOMMAND, IDM_ABOUT, 0);
+}
 
 void CTarvolinDlg::PaintBanner() {
   PAINTSTRUCT paint;

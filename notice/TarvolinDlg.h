@@ -19,6 +19,12 @@ class CTarvolinDlg : public CDialog {
   LRESULT OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
   LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
   LRESULT OnClose(WPARAM wParam, LPARAM lParam);
+  LRESULT OnContextMenu(WPARAM wParam, LPARAM lParam);
+  LRESULT OnNcRButtonUp(WPARAM wParam, LPARAM lParam);
+
+  // The notice has no window menu, so its About entry lives in a context menu, opened at `at`
+  // (screen coordinates) and destroyed again once closed.
+  void TrackAboutMenu(POINT at);
 
   // Draws the banner (loaded afresh and deleted again) and arms the watch on the first paint.
   void PaintBanner();

@@ -100,7 +100,7 @@ class AboutEntry : public ::testing::Test {
   void TearDown() override { AfxSetResourceHandle(nullptr); }
 };
 
-TEST_F(AboutEntry, WithTheStringTheWindowMenuEndsWithASeparatorAndTheEntry) {
+TEST_F(AboutEntry, WithTheStringTheWindowMenuEndsWithTheEntryAndTheContextMenuHoldsOnlyIt) {
   const MenuChange change = AddEntryWith(GetModuleHandleA(nullptr));
   ASSERT_FALSE(change.before.empty()) << "the window got no window menu";
   ASSERT_EQ(change.before.size() + 2, change.after.size());
@@ -111,9 +111,17 @@ TEST_F(AboutEntry, WithTheStringTheWindowMenuEndsWithASeparatorAndTheEntry) {
   EXPECT_EQ(static_cast<UINT>(MFT_STRING), entry.type);
   EXPECT_EQ(0x0010u, entry.id);
   EXPECT_EQ(kEntryText, entry.text);
+
+  // The context menu, for windows without a window menu, holds the very same entry and nothing else.
+  HMENU popup = CreateAboutPopupMenu();
+  ASSERT_NE(nullptr, popup);
+  const std::vector<MenuItem> items = ItemsOf(popup);
+  DestroyMenu(popup);
+  ASSERT_EQ(1u, items.size());
+  EXPECT_TRUE(entry == items[0]) << items[0].text;
 }
 
-TEST_F(AboutEntry, WithTheStringMissingOrEmptyTheWindowMenuIsUnchanged) {
+TEST_F(AboutEntry, WithTheStringMissingOrEmptyNoMenuGetsTheEntry) {
   struct Case {
     const char* module;
     bool hasBlock;  // whether the string table block of the entry's string is there (with the string empty)
@@ -126,6 +134,9 @@ TEST_F(AboutEntry, WithTheStringMissingOrEmptyTheWindowMenuIsUnchanged) {
     ASSERT_FALSE(change.before.empty()) << "the window got no window menu";
     EXPECT_TRUE(change.before == change.after) << c.module << ": " << change.before.size() << " items before, "
                                                << change.after.size() << " after";
+    AfxSetResourceHandle(module);
+    EXPECT_EQ(nullptr, CreateAboutPopupMenu()) << c.module << ": a context menu without its entry";
+    AfxSetResourceHandle(nullptr);
     FreeLibrary(module);
   }
 }
@@ -285,6 +296,23 @@ TEST_F(NoticeCommands, TheCloseCommandStillEndsTheNoticeWithCancel) {
   const ModalRun run = RunModalScript(
       m_notice, {{300, [](HWND notice) { PostMessageA(notice, WM_SYSCOMMAND, SC_CLOSE, 0); }}}, 4000);
   EXPECT_EQ(IDCANCEL, run.result);
+}
+
+// Ending the notice ends the About box it runs: one close request ends both, with the notice's result.
+TEST_F(NoticeCommands, ACloseRequestWhileTheAboutBoxIsOpenEndsBothWithCancel) {
+  HWND about = nullptr;
+  const ModalRun run = RunModalScript(m_notice,
+                                      {{300, [](HWND notice) { PostMessageA(notice, WM_SYSCOMMAND, IDM_ABOUT, 0); }},
+                                       {800,
+                                        [&](HWND notice) {
+                                          about = FindAboutBox();
+                                          PostMessageA(notice, WM_CLOSE, 0, 0);
+                                        }}},
+                                      4000);
+  ASSERT_NE(nullptr, about) << "no About box";
+  EXPECT_EQ(IDCANCEL, run.result);
+  EXPECT_LT(run.endedAtMs, 2000.0);
+  EXPECT_FALSE(IsWindow(about));
 }
 
 bool Inside(const RECT& inner, const RECT& outer) {
