@@ -6,8 +6,10 @@
 
 #include <string>
 
+#include "NoticeSoak.h"
 #include "PresenceWatch.h"
 #include "TestSupport.h"
+#include "resource.h"
 
 using namespace tarvolin_test;
 
@@ -54,6 +56,51 @@ RECT WindowRect(HWND hWnd) {
   GetWindowRect(hWnd, &rect);
   return rect;
 }
+
+std::string ClassOf(HWND hWnd) {
+  char name[64] = "";
+  GetClassNameA(hWnd, name, sizeof name);
+  return name;
+}
+
+// The first shown top-level window of process pid of the given window class, or null.
+HWND ShownWindowOfClass(DWORD pid, const char* className) {
+  for (HWND window : TopLevelWindowsOf(pid))
+    if (ClassOf(window) == className) return window;
+  return nullptr;
+}
+
+const char kPopupMenuClass[] = "#32768";
+const char kDialogClass[] = "#32770";
+
+POINT ClientTopLeft(HWND hWnd) {
+  POINT point = {0, 0};
+  ClientToScreen(hWnd, &point);
+  return point;
+}
+
+POINT ClientCentre(HWND hWnd) {
+  RECT client = {};
+  GetClientRect(hWnd, &client);
+  POINT point = {client.right / 2, client.bottom / 2};
+  ClientToScreen(hWnd, &point);
+  return point;
+}
+
+// Halfway between the top of the frame and the top of the client area, a little in from the left.
+POINT CaptionPoint(HWND hWnd) {
+  const RECT frame = WindowRect(hWnd);
+  return {frame.left + 40, (frame.top + ClientTopLeft(hWnd).y) / 2};
+}
+
+bool ClickAt(POINT point, int button) {
+  return Xdotool("mousemove " + std::to_string(point.x) + " " + std::to_string(point.y) + " click " +
+                 std::to_string(button));
+}
+
+// Gives the keyboard focus to the shown window captioned exactly like the notice: on a bare virtual
+// display nothing moves the focus for a click, so keys would go nowhere.
+bool FocusNoticeCaption() { return Xdotool("search --onlyvisible --name ^Tarvolin$ windowfocus"); }
 
 TEST(EndToEnd, NoticeSitsAtTheBottomRightOfTheScreen) {
   StandInViewer viewer;
@@ -169,6 +216,115 @@ TEST(EndToEnd, TwoStartsGiveTwoIndependentNotices) {
 
   viewer.Close();
   EXPECT_TRUE(second.process.WaitForExit(15000)) << "the second notice's own watch did not end it";
+}
+
+// Every way a person opens the notice's menu, and its entry leading to the About box. The same input on
+// a plain dialog of the notice's template opens nothing: the probe sees only menus that are there.
+TEST(EndToEnd, APersonReachesTheAboutBoxThroughTheNoticesContextMenu) {
+  StandInViewer viewer;
+  ASSERT_TRUE(viewer.IsOpen());
+  struct Input {
+    const char* name;
+    bool (*give)(HWND window);
+    POINT (*expectedCorner)(HWND window);
+  } inputs[] = {
+      {"right click on the client area", [](HWND w) { return ClickAt(ClientCentre(w), 3); }, ClientCentre},
+      {"right click on the caption", [](HWND w) { return ClickAt(CaptionPoint(w), 3); }, CaptionPoint},
+      {"Shift+F10", [](HWND) { return FocusNoticeCaption() && Xdotool("key shift+F10"); }, ClientTopLeft},
+      {"Applications key", [](HWND) { return FocusNoticeCaption() && Xdotool("key Menu"); }, ClientTopLeft},
+  };
+  {
+    ChildProcess plain;
+    ASSERT_TRUE(plain.Start("viewer_standin.exe", "--dialog"));
+    HWND plainWindow = WaitForWindowOf(plain.Id(), kNoticeCaption, 10000);
+    ASSERT_NE(nullptr, plainWindow);
+    for (const Input& input : inputs) {
+      ASSERT_TRUE(input.give(plainWindow)) << input.name << ": xdotool failed";
+      EXPECT_FALSE(WaitUntil([&] { return ShownWindowOfClass(plain.Id(), kPopupMenuClass) != nullptr; }, 1000))
+          << input.name << " opened a menu on a plain dialog";
+    }
+  }
+
+  RunningNotice notice;
+  ASSERT_TRUE(notice.Start());
+  const DWORD pid = notice.process.Id();
+  for (const Input& input : inputs) {
+    ASSERT_TRUE(input.give(notice.window)) << input.name << ": xdotool failed";
+    HWND menu = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (menu = ShownWindowOfClass(pid, kPopupMenuClass)) != nullptr; }, 5000))
+        << input.name << " opened no menu";
+    const RECT menuRect = WindowRect(menu);
+    const POINT corner = input.expectedCorner(notice.window);
+    // At the point, unless that would push it off the screen's right edge.
+    EXPECT_TRUE(menuRect.left <= corner.x && corner.x < menuRect.right) << input.name << " at x " << menuRect.left;
+    EXPECT_EQ(corner.y, menuRect.top) << input.name;
+    ASSERT_TRUE(Xdotool("key Escape"));
+    EXPECT_TRUE(WaitUntil([&] { return ShownWindowOfClass(pid, kPopupMenuClass) == nullptr; }, 5000))
+        << "Escape did not close the menu opened by " << input.name;
+    EXPECT_TRUE(IsWindowVisible(notice.window)) << "closing the menu ended the notice";
+    EXPECT_EQ(1u, TopLevelWindowsOf(pid).size()) << "closing the menu opened by " << input.name << " left a window";
+  }
+
+  ASSERT_TRUE(ClickAt(ClientCentre(notice.window), 3));
+  HWND menu = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (menu = ShownWindowOfClass(pid, kPopupMenuClass)) != nullptr; }, 5000));
+  const RECT item = WindowRect(menu);
+  ASSERT_TRUE(ClickAt({(item.left + item.right) / 2, (item.top + item.bottom) / 2}, 1));
+  HWND about = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (HWND window : TopLevelWindowsOf(pid))
+          if (window != notice.window && ClassOf(window) == kDialogClass) about = window;
+        return about != nullptr;
+      },
+      5000))
+      << "choosing the entry opened no About box";
+  EXPECT_EQ(notice.window, GetWindow(about, GW_OWNER));
+  EXPECT_FALSE(IsWindowEnabled(notice.window));
+  PostMessageA(about, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about) && IsWindowEnabled(notice.window); }, 5000));
+  PostMessageA(notice.window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(notice.process.WaitForExit(10000));
+  EXPECT_EQ(0u, notice.process.ExitCode());
+}
+
+// With no service window, the watch's first check ends the notice and whatever is open over it: the
+// About box or the context menu. Both go at once and the process exits within one period.
+TEST(EndToEnd, TheWatchsEndTakesAnOpenAboutBoxOrMenuWithTheNotice) {
+  ASSERT_FALSE(IsViewerPresent());
+  const struct {
+    const char* name;
+    const char* className;
+    bool (*open)(HWND notice);
+  } overs[] = {
+      {"About box", kDialogClass,
+       [](HWND notice) { return PostMessageA(notice, WM_SYSCOMMAND, IDM_ABOUT, 0) != FALSE; }},
+      {"context menu", kPopupMenuClass, [](HWND notice) { return ClickAt(ClientCentre(notice), 3); }},
+  };
+  for (const auto& over : overs) {
+    RunningNotice notice;
+    ASSERT_TRUE(notice.Start());
+    const DWORD pid = notice.process.Id();
+    ASSERT_TRUE(over.open(notice.window)) << over.name;
+    HWND overWindow = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          for (HWND window : TopLevelWindowsOf(pid))
+            if (window != notice.window && ClassOf(window) == over.className) overWindow = window;
+          return overWindow != nullptr;
+        },
+        5000))
+        << over.name << " did not open";
+    const double checkedAt = NowMs();
+    ASSERT_TRUE(PostWatchCheck(notice.window));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(notice.window) && !IsWindowVisible(overWindow); }, 1000))
+        << over.name << ": still shown after the check";
+    const double hiddenMs = NowMs() - checkedAt;
+    ASSERT_TRUE(notice.process.WaitForExit(WATCH_PERIOD_MS)) << over.name << ": the process lives on";
+    printf("%s open: hidden %.0f ms, process gone %.0f ms after the check\n", over.name, hiddenMs,
+           NowMs() - checkedAt);
+    EXPECT_EQ(0u, notice.process.ExitCode()) << over.name;
+  }
 }
 
 }  // namespace

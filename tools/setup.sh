@@ -9,6 +9,8 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64
   xvfb xauth x11-utils
+  # Real pointer and keyboard input on the virtual display, for the run command and the tests.
+  xdotool
   googletest
   fonts-nanum
   imagemagick

@@ -3,6 +3,8 @@
 #   wine-run.sh [--wine-dir DIR] program.exe [args...]
 # Inside a session of the requested screen size (TARVOLIN_SCREEN, default 1024x768) it just runs the
 # program; otherwise it wraps the program in a session of its own (see wine-session.sh).
+# The program gets the Korean locale (ANSI code page 949) unless TARVOLIN_LOCALE names another one,
+# e.g. en_US.UTF-8 for code page 1252.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 wine_dir=${TARVOLIN_WINE_DIR:-}
@@ -12,8 +14,8 @@ screen=${TARVOLIN_SCREEN:-1024x768}
 
 if [ "${TARVOLIN_SESSION_SCREEN:-}" = "$screen" ] && [ -n "${TARVOLIN_SESSION_PREFIX:-}" ]; then
   export WINEPREFIX=$TARVOLIN_SESSION_PREFIX
-  # The Korean locale gives the ANSI code page 949 (see wine-session.sh).
-  exec env LC_ALL=ko_KR.UTF-8 LANG=ko_KR.UTF-8 wine "$@"
+  locale=${TARVOLIN_LOCALE:-ko_KR.UTF-8}
+  exec env LC_ALL="$locale" LANG="$locale" wine "$@"
 fi
 args=(--screen "$screen")
 [ -n "$wine_dir" ] && args+=(--wine-dir "$wine_dir")

@@ -103,6 +103,42 @@ HWND WaitForWindowOf(DWORD pid, const char* caption, DWORD timeoutMs) {
   return window;
 }
 
+bool Xdotool(const std::string& arguments) {
+  // Wine runs a Unix program named by its path on the Unix root drive, but hands back no process to
+  // wait on: a shell runs xdotool and leaves its exit status in a file, moved into place when written.
+  static int calls = 0;
+  const std::string status =
+      "/tmp/tarvolin-xdotool-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++calls);
+  std::string commandLine = "\"Z:\\bin\\sh\" -c \"/usr/bin/xdotool " + arguments + "; echo $? >" + status +
+                            ".part && mv " + status + ".part " + status + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA("Z:\\bin\\sh", &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &info))
+    return false;
+  if (info.hProcess != nullptr) CloseHandle(info.hProcess);
+  if (info.hThread != nullptr) CloseHandle(info.hThread);
+
+  std::string windowsPath = "Z:" + status;
+  for (char& c : windowsPath)
+    if (c == '/') c = '\\';
+  char code[16] = "";
+  const bool finished = WaitUntil(
+      [&] {
+        HANDLE file = CreateFileA(windowsPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        DWORD read = 0;
+        ReadFile(file, code, sizeof code - 1, &read, nullptr);
+        CloseHandle(file);
+        return true;
+      },
+      10000);
+  DeleteFileA(windowsPath.c_str());
+  return finished && code[0] == '0' && (code[1] == '\n' || code[1] == '\0');
+}
+
 std::string CaptionOf(HWND hWnd) {
   char text[1024] = "";
   GetWindowTextA(hWnd, text, sizeof text);

@@ -60,6 +60,11 @@ std::vector<HWND> TopLevelWindowsOf(DWORD pid, const char* caption = nullptr);
 // The first such window once there is one, or null after timeoutMs.
 HWND WaitForWindowOf(DWORD pid, const char* caption, DWORD timeoutMs);
 
+// Real input on the session's display, as a person gives it: runs the Linux side's xdotool with the
+// arguments (e.g. "mousemove 10 20 click 3", "key shift+F10") and waits for it. False if it could not
+// run or failed.
+bool Xdotool(const std::string& arguments);
+
 // The caption's bytes as GetWindowTextA returns them.
 std::string CaptionOf(HWND hWnd);
 

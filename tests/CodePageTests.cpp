@@ -1,0 +1,47 @@
+// The program under an ANSI code page other than Korean's: the test runner gives this program a
+// Western locale (code page 1252), and the notice it starts inherits it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "NoticeSoak.h"
+#include "PresenceWatch.h"
+#include "TestSupport.h"
+
+using namespace tarvolin_test;
+
+namespace {
+
+// A Korean caption set as Unicode cannot give the viewer marker's bytes in code page 1252, so only a
+// window showing the site's address keeps the notice.
+TEST(OtherCodePage, OnlyTheSiteMarkerKeepsTheNotice) {
+  ASSERT_EQ(1252u, GetACP()) << "the runner did not give this test a Western locale";
+  ASSERT_FALSE(IsViewerPresent());
+  const struct {
+    const wchar_t* caption;
+    bool keepsTheNotice;
+  } cases[] = {
+      {L"\uC8FC\uBB38 \uBAA9\uB85D - \uCFE0\uB378 B2B \uBDF0\uC5B4", false},  // "주문 목록 - 쿠델 B2B 뷰어"
+      {L"Orders - http://b2b.kudel.example/ - Browser", true},
+  };
+  for (const auto& c : cases) {
+    HWND service = CreateWindowExW(0, L"Static", c.caption, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400, 200,
+                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, service);
+    ChildProcess notice;
+    ASSERT_TRUE(notice.Start("Tarvolin.exe"));
+    HWND window = WaitForWindowOf(notice.Id(), "Tarvolin", 15000);
+    ASSERT_NE(nullptr, window);
+    ASSERT_TRUE(PostWatchCheck(window));
+    if (c.keepsTheNotice) {
+      EXPECT_TRUE(PaintAfterQueue(window, 5000)) << "the site's address did not keep the notice";
+      PostMessageA(window, WM_CLOSE, 0, 0);
+    } else {
+      EXPECT_TRUE(notice.WaitForExit(WATCH_PERIOD_MS)) << "a Korean caption kept the notice under code page 1252";
+    }
+    EXPECT_TRUE(notice.WaitForExit(10000));
+    EXPECT_EQ(0u, notice.ExitCode());
+    DestroyWindow(service);
+  }
+}
+
+}  // namespace
