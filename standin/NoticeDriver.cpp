@@ -1,10 +1,12 @@
 // Drives a running notice from outside for the run command, one step per call:
 //   notice_driver.exe open-viewer    starts the stand-in viewer and waits until its window is shown
 //   notice_driver.exe wait-notice    waits until the notice is shown (exit 0) or 20 s pass (exit 1)
-//   notice_driver.exe open-about     asks the notice for its About box and waits until it is shown
+//   notice_driver.exe where-notice   prints the screen point at the middle of the notice's client area
+//   notice_driver.exe where-menu     waits until the notice's context menu is shown, prints its middle
+//   notice_driver.exe wait-about     waits until the About box is shown
 //   notice_driver.exe close-about    presses OK in the About box and waits until it is gone
 //   notice_driver.exe close-viewer   closes the stand-in viewer and reports when the notice went
-// It only finds windows by caption and posts them messages, as a user's actions would.
+// It only finds windows and posts them messages; the run command clicks where it points (xdotool).
 #include <windows.h>
 
 #include <stdio.h>
@@ -17,6 +19,7 @@ namespace {
 const char kNoticeCaption[] = "Tarvolin";
 const char kAboutCaption[] = "Tarvolin 정보";
 const char kStandInClass[] = "TarvolinViewerStandIn";
+const char kPopupMenuClass[] = "#32768";
 const char kViewerCaption[] = "주문 목록 - 쿠델 B2B 뷰어";
 
 struct Search {
@@ -87,6 +90,14 @@ int OpenViewer() {
   return WaitFor(kViewerCaption, 10000, kStandInClass) != nullptr ? 0 : 1;
 }
 
+int PrintMiddle(HWND window) {
+  if (window == nullptr) return 1;
+  RECT rect;
+  GetWindowRect(window, &rect);
+  printf("%ld %ld\n", (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  return 0;
+}
+
 int CloseViewer() {
   HWND notice = Find(kNoticeCaption);
   HWND viewer = Find(nullptr, kStandInClass);
@@ -123,12 +134,9 @@ int main(int argc, char** argv) {
   const char* step = argc > 1 ? argv[1] : "";
   if (strcmp(step, "open-viewer") == 0) return OpenViewer();
   if (strcmp(step, "wait-notice") == 0) return WaitFor(kNoticeCaption, 20000) != nullptr ? 0 : 1;
-  if (strcmp(step, "open-about") == 0) {
-    HWND notice = Find(kNoticeCaption);
-    if (notice == nullptr) return 1;
-    PostMessageA(notice, WM_SYSCOMMAND, IDM_ABOUT, 0);
-    return WaitFor(kAboutCaption, 10000) != nullptr ? 0 : 1;
-  }
+  if (strcmp(step, "where-notice") == 0) return PrintMiddle(Find(kNoticeCaption));
+  if (strcmp(step, "where-menu") == 0) return PrintMiddle(WaitFor(nullptr, 10000, kPopupMenuClass));
+  if (strcmp(step, "wait-about") == 0) return WaitFor(kAboutCaption, 10000) != nullptr ? 0 : 1;
   if (strcmp(step, "close-about") == 0) {
     HWND about = Find(kAboutCaption);
     if (about == nullptr) return 1;
@@ -136,6 +144,7 @@ int main(int argc, char** argv) {
     return WaitGone(about, 10000) ? 0 : 1;
   }
   if (strcmp(step, "close-viewer") == 0) return CloseViewer();
-  fprintf(stderr, "usage: notice_driver.exe open-viewer | wait-notice | open-about | close-about | close-viewer\n");
+  fprintf(stderr, "usage: notice_driver.exe open-viewer | wait-notice | where-notice | where-menu | wait-about | "
+                  "close-about | close-viewer\n");
   return 2;
 }

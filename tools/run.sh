@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The run command: builds the program and shows it working, as a user would see it.
-# A stand-in for the service's viewer is opened, then the notice; a screenshot of the notice (and one
-# with its About box) is saved; then the stand-in is closed and the notice goes at its next check.
+# A stand-in for the service's viewer is opened, then the notice; screenshots are saved of the notice,
+# of its context menu (a right click on it) and of the About box (the menu's entry, clicked); then
+# the stand-in is closed and the notice goes at its next check.
 # Without a display (no DISPLAY) everything happens on a virtual one (Xvfb, 1024x768).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -22,7 +23,13 @@ if [ "${1:-}" = "--inside" ]; then
   echo "The notice is shown at the bottom right of the screen while the viewer is open."
   sleep 1
   shot "$build/screenshot.png"
-  run "$build/notice_driver.exe" open-about && sleep 1 && shot "$build/screenshot-about.png"
+  # Where a person would click: the driver reads the places off the windows, xdotool clicks there.
+  read -r x y < <(run "$build/notice_driver.exe" where-notice | tr -d '\r')
+  xdotool mousemove "$x" "$y" click 3
+  read -r x y < <(run "$build/notice_driver.exe" where-menu | tr -d '\r')
+  shot "$build/screenshot-menu.png"
+  xdotool mousemove "$x" "$y" click 1
+  run "$build/notice_driver.exe" wait-about && sleep 1 && shot "$build/screenshot-about.png"
   run "$build/notice_driver.exe" close-about || true
   # Long enough for at least one check (every 5 s) to find the viewer and keep the notice.
   sleep 4
