@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "NoticeSoak.h"
+#include "NoticeDriving.h"
 #include "PresenceWatch.h"
 #include "TestSupport.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "NoticeSoak.h"
+#include "NoticeDriving.h"
 #include "PresenceWatch.h"
 #include "TestSupport.h"
 #include "resource.h"

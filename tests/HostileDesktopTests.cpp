@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "NoticeSoak.h"
+#include "NoticeDriving.h"
 #include "PresenceWatch.h"
 #include "TestSupport.h"
 

@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "NoticeSoak.h"
+#include "NoticeDriving.h"
 #include "PresenceWatch.h"
 #include "TestSupport.h"
 

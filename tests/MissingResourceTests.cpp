@@ -9,7 +9,7 @@
 #include "AboutDlg.h"
 #include "Afx.h"
 #include "ModalScript.h"
-#include "NoticeSoak.h"
+#include "NoticeDriving.h"
 #include "PresenceWatch.h"
 #include "TarvolinDlg.h"
 #include "TestSupport.h"

@@ -16,7 +16,7 @@ fi
 
 bash tools/setup.sh
 echo "== build windows-x86" >&2
-cmake --preset windows-x86 >/dev/null
+cmake --preset windows-x86 -DTARVOLIN_INSTRUMENTS=ON >/dev/null
 cmake --build --preset windows-x86 -j "$(nproc)" --target tarvolin_bench -- -s >/dev/null
 
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)

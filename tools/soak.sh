@@ -11,7 +11,7 @@ paints=${1:-10000}
 checks=${2:-10000}
 
 bash tools/setup.sh
-cmake --preset windows-x86 >/dev/null
+cmake --preset windows-x86 -DTARVOLIN_INSTRUMENTS=ON >/dev/null
 cmake --build --preset windows-x86 -j 2 --target Tarvolin viewer_standin soak_driver leaky_notice -- -s
 tools/wine-session.sh --wine-dir build/x86/wine-soak -- bash -c '
   status=0

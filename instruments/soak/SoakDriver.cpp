@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "NoticeSoak.h"
+#include "NoticeDriving.h"
 #include "ServiceMarkers.h"
 
 namespace {

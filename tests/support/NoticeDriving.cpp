@@ -1,4 +1,4 @@
-#include "NoticeSoak.h"
+#include "NoticeDriving.h"
 
 #include "PresenceWatch.h"
 

@@ -3,7 +3,7 @@
 #include <psapi.h>
 
 #include "PresenceWatch.h"
-#include "NoticeSoak.h"
+#include "NoticeDriving.h"
 #include "ProcessCounters.h"
 #include "resource.h"
 
