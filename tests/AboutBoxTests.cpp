@@ -147,7 +147,7 @@ TEST_F(AboutEntry, TheNoticeHasNoWindowMenuAndItsInitialisationGoesOn) {
   bool visible = false;
   RECT placed = {};
   const ModalRun run = RunModalScript(notice,
-                                      {{300,
+                                      {{
                                         [&](HWND dialog) {
                                           menu = GetSystemMenu(dialog, FALSE);
                                           visible = IsWindowVisible(dialog) != FALSE;
@@ -228,19 +228,17 @@ TEST_F(NoticeCommands, CommandsOfTheAboutRangeOpenTheAboutBoxAndTheNextOneDoesNo
     bool goneAfterOk;
   } probes[] = {{0x0010, true, false, false}, {0x001F, true, false, false}, {0x0020, false, false, false}};
   std::vector<ScriptStep> steps;
-  DWORD at = 300;
   for (Probe& probe : probes) {
-    steps.push_back({at, [&](HWND notice) { PostMessageA(notice, WM_SYSCOMMAND, probe.command, 0); }});
-    steps.push_back({at + 500, [&](HWND) {
+    steps.push_back({[&](HWND notice) { PostMessageA(notice, WM_SYSCOMMAND, probe.command, 0); }});
+    steps.push_back({[&](HWND) {
                        HWND about = FindAboutBox();
                        probe.opened = about != nullptr;
                        if (about != nullptr) Press(GetDlgItem(about, IDOK));
                      }});
-    steps.push_back({at + 900, [&](HWND) { probe.goneAfterOk = FindAboutBox() == nullptr; }});
-    at += 1000;
+    steps.push_back({[&](HWND) { probe.goneAfterOk = FindAboutBox() == nullptr; }});
   }
-  steps.push_back({at, [&](HWND) { m_notice.EndDialog(IDABORT); }});
-  const ModalRun run = RunModalScript(m_notice, steps, at + 3000);
+  steps.push_back({[&](HWND) { m_notice.EndDialog(IDABORT); }});
+  const ModalRun run = RunModalScript(m_notice, steps, 5000);
   EXPECT_EQ(IDABORT, run.result) << "the notice did not stay open";
   for (const Probe& probe : probes) {
     EXPECT_EQ(probe.opens, probe.opened) << "command " << std::hex << probe.command;
@@ -265,23 +263,21 @@ TEST_F(NoticeCommands, OkEscapeAndTheCloseButtonEndTheAboutBoxAndReenableTheNoti
        false, false},
   };
   std::vector<ScriptStep> steps;
-  DWORD at = 300;
   for (Way& way : ways) {
-    steps.push_back({at, [](HWND notice) { PostMessageA(notice, WM_SYSCOMMAND, IDM_ABOUT, 0); }});
-    steps.push_back({at + 500, [&](HWND notice) {
+    steps.push_back({[](HWND notice) { PostMessageA(notice, WM_SYSCOMMAND, IDM_ABOUT, 0); }});
+    steps.push_back({[&](HWND notice) {
                        way.about = FindAboutBox();
                        way.ownedByNotice = way.about != nullptr && GetWindow(way.about, GW_OWNER) == notice;
                        way.noticeEnabledWhileOpen = IsWindowEnabled(notice) != FALSE;
                        if (way.about != nullptr) way.end(way.about);
                      }});
-    steps.push_back({at + 900, [&](HWND notice) {
+    steps.push_back({[&](HWND notice) {
                        way.gone = way.about != nullptr && !IsWindow(way.about);
                        way.noticeEnabledAfter = IsWindowEnabled(notice) != FALSE;
                      }});
-    at += 1000;
   }
-  steps.push_back({at, [&](HWND) { m_notice.EndDialog(IDABORT); }});
-  const ModalRun run = RunModalScript(m_notice, steps, at + 3000);
+  steps.push_back({[&](HWND) { m_notice.EndDialog(IDABORT); }});
+  const ModalRun run = RunModalScript(m_notice, steps, 5000);
   EXPECT_EQ(IDABORT, run.result) << "ending the About box ended the notice";
   for (const Way& way : ways) {
     ASSERT_NE(nullptr, way.about) << way.name << ": no About box";
@@ -294,7 +290,7 @@ TEST_F(NoticeCommands, OkEscapeAndTheCloseButtonEndTheAboutBoxAndReenableTheNoti
 
 TEST_F(NoticeCommands, TheCloseCommandStillEndsTheNoticeWithCancel) {
   const ModalRun run = RunModalScript(
-      m_notice, {{300, [](HWND notice) { PostMessageA(notice, WM_SYSCOMMAND, SC_CLOSE, 0); }}}, 4000);
+      m_notice, {{[](HWND notice) { PostMessageA(notice, WM_SYSCOMMAND, SC_CLOSE, 0); }}}, 4000);
   EXPECT_EQ(IDCANCEL, run.result);
 }
 
@@ -302,8 +298,8 @@ TEST_F(NoticeCommands, TheCloseCommandStillEndsTheNoticeWithCancel) {
 TEST_F(NoticeCommands, ACloseRequestWhileTheAboutBoxIsOpenEndsBothWithCancel) {
   HWND about = nullptr;
   const ModalRun run = RunModalScript(m_notice,
-                                      {{300, [](HWND notice) { PostMessageA(notice, WM_SYSCOMMAND, IDM_ABOUT, 0); }},
-                                       {800,
+                                      {{[](HWND notice) { PostMessageA(notice, WM_SYSCOMMAND, IDM_ABOUT, 0); }},
+                                       {
                                         [&](HWND notice) {
                                           about = FindAboutBox();
                                           PostMessageA(notice, WM_CLOSE, 0, 0);
@@ -331,9 +327,8 @@ TEST_F(NoticeCommands, TheAboutBoxIsCentredOnTheNoticeAndKeptInsideTheWorkArea) 
     RECT notice, about, work;
   } places[] = {{Where::AsPlaced, {}, {}, {}}, {Where::Middle, {}, {}, {}}, {Where::PartlyOffTopLeft, {}, {}, {}}};
   std::vector<ScriptStep> steps;
-  DWORD at = 300;
   for (Place& place : places) {
-    steps.push_back({at, [&](HWND notice) {
+    steps.push_back({[&](HWND notice) {
                        const RECT work = WorkAreaOf(notice);
                        if (place.where == Where::Middle)
                          MoveWindow(notice, CentreX(work) - 121, CentreY(work) - 45, 242, 90, TRUE);
@@ -341,7 +336,7 @@ TEST_F(NoticeCommands, TheAboutBoxIsCentredOnTheNoticeAndKeptInsideTheWorkArea) 
                          MoveWindow(notice, work.left - 100, work.top - 40, 242, 90, TRUE);
                        PostMessageA(notice, WM_SYSCOMMAND, IDM_ABOUT, 0);
                      }});
-    steps.push_back({at + 500, [&](HWND notice) {
+    steps.push_back({[&](HWND notice) {
                        HWND about = FindAboutBox();
                        if (about == nullptr) return;
                        place.notice = WindowRect(notice);
@@ -349,10 +344,9 @@ TEST_F(NoticeCommands, TheAboutBoxIsCentredOnTheNoticeAndKeptInsideTheWorkArea) 
                        place.work = WorkAreaOf(notice);
                        Press(GetDlgItem(about, IDOK));
                      }});
-    at += 1000;
   }
-  steps.push_back({at, [&](HWND) { m_notice.EndDialog(IDABORT); }});
-  const ModalRun run = RunModalScript(m_notice, steps, at + 3000);
+  steps.push_back({[&](HWND) { m_notice.EndDialog(IDABORT); }});
+  const ModalRun run = RunModalScript(m_notice, steps, 5000);
   EXPECT_EQ(IDABORT, run.result);
 
   for (const Place& place : places) {

@@ -131,27 +131,29 @@ TEST(EndToEnd, NoticeSitsAtTheBottomRightOfTheScreen) {
   EXPECT_TRUE(notice.process.WaitForExit(10000));
 }
 
-TEST(EndToEnd, StaysWhileTheViewerIsOpenAndGoesWithinOnePeriodAfterItCloses) {
+TEST(EndToEnd, StaysWhileTheViewerIsOpenAndGoesAtTheFirstCheckAfterItCloses) {
   StandInViewer viewer;
   ASSERT_TRUE(viewer.IsOpen());
   RunningNotice notice;
   ASSERT_TRUE(notice.Start());
   // Two checks pass with the viewer open.
-  Sleep(11000);
-  ASSERT_TRUE(IsWindow(notice.window)) << "the notice went while the viewer was open";
+  for (int check = 0; check < 2; ++check) {
+    ASSERT_TRUE(PostWatchCheck(notice.window));
+    ASSERT_TRUE(PaintAfterQueue(notice.window, 5000)) << "the notice went while the viewer was open";
+  }
 
-  const double closedAt = NowMs();
   viewer.Close();
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(notice.window); }, 15000));
-  const double windowGoneMs = NowMs() - closedAt;
-  ASSERT_TRUE(notice.process.WaitForExit(15000));
-  const double processGoneMs = NowMs() - closedAt;
-  printf("viewer closed -> notice gone %.0f ms, process gone %.0f ms\n", windowGoneMs, processGoneMs);
-  ::testing::Test::RecordProperty("notice_gone_ms", static_cast<int>(windowGoneMs));
-  EXPECT_LE(windowGoneMs, 5500.0);
+  const double checkedAt = NowMs();
+  ASSERT_TRUE(PostWatchCheck(notice.window));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(notice.window); }, 5000)) << "the check did not end the notice";
+  const double windowGoneMs = NowMs() - checkedAt;
+  ASSERT_TRUE(notice.process.WaitForExit(10000));
+  printf("check after the viewer closed -> notice gone %.0f ms, process gone %.0f ms\n", windowGoneMs,
+         NowMs() - checkedAt);
   EXPECT_EQ(0u, notice.process.ExitCode());
 }
 
+// The one test that lets the real timer run: the first check comes five seconds after the notice shows.
 TEST(EndToEnd, WithNothingOpenItGoesAtTheFirstCheckWhateverTheArguments) {
   ASSERT_FALSE(IsViewerPresent());
   RunningNotice notice;
@@ -188,8 +190,7 @@ TEST(EndToEnd, KeysLeaveTheNoticeOpenButEndAPlainDialog) {
     EXPECT_EQ(key.plainResult, plain.ExitCode());
 
     PostMessageA(notice.window, key.message, key.key, flags);
-    Sleep(1000);
-    EXPECT_TRUE(IsWindow(notice.window)) << "key " << key.key << " ended the notice";
+    EXPECT_TRUE(PaintAfterQueue(notice.window, 5000)) << "key " << key.key << " ended the notice";
   }
   ASSERT_TRUE(notice.process.IsRunning());
   // A close request does end it, and the process with it.
@@ -215,7 +216,8 @@ TEST(EndToEnd, TwoStartsGiveTwoIndependentNotices) {
   EXPECT_TRUE(IsWindow(second.window));
 
   viewer.Close();
-  EXPECT_TRUE(second.process.WaitForExit(15000)) << "the second notice's own watch did not end it";
+  ASSERT_TRUE(PostWatchCheck(second.window));
+  EXPECT_TRUE(second.process.WaitForExit(10000)) << "the second notice's own watch did not end it";
 }
 
 // Every way a person opens the notice's menu, and its entry leading to the About box. The same input on

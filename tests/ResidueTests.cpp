@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "NoticeDriving.h"
 #include "SystemSnapshot.h"
 #include "TestSupport.h"
 #include "resource.h"
@@ -136,7 +137,8 @@ TEST(Residue, FullRunsLeaveNoSettingAndNoFile) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));
     PostMessageA(viewerWindow, WM_CLOSE, 0, 0);
     ASSERT_TRUE(viewer.WaitForExit(10000));
-    ASSERT_TRUE(notice.WaitForExit(20000)) << "the watch did not end the notice";
+    ASSERT_TRUE(PostWatchCheck(window));
+    ASSERT_TRUE(notice.WaitForExit(10000)) << "the watch did not end the notice";
     EXPECT_EQ(0u, notice.ExitCode());
   }
   // Ended by close requests while the viewer is open: the window's close message and the window-menu
@@ -155,9 +157,9 @@ TEST(Residue, FullRunsLeaveNoSettingAndNoFile) {
       ASSERT_TRUE(notice.Start("Tarvolin.exe"));
       HWND window = WaitForWindowOf(notice.Id(), kNoticeCaption, 15000);
       ASSERT_NE(nullptr, window);
-      // One watch period with the viewer open, so that at least one check runs.
-      Sleep(5500);
-      ASSERT_TRUE(IsWindow(window));
+      // At least one check with the viewer open.
+      ASSERT_TRUE(PostWatchCheck(window));
+      ASSERT_TRUE(PaintAfterQueue(window, 5000)) << "the check with the viewer open ended the notice";
       PostMessageA(window, request.message, request.wParam, 0);
       ASSERT_TRUE(notice.WaitForExit(10000)) << "close request " << request.message << " did not end it";
       EXPECT_EQ(0u, notice.ExitCode());
