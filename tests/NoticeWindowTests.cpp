@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Afx.h"
@@ -149,17 +151,20 @@ class NoticeWindow : public ::testing::Test {
   void TearDown() override { AfxSetResourceHandle(nullptr); }
 };
 
-TEST_F(NoticeWindow, SitsAtBottomRightAndDrawsTheBannerAtTheClientOrigin) {
+TEST_F(NoticeWindow, SitsAtBottomRightDrawsTheBannerAtTheClientOriginAndCarriesBothIcons) {
   ViewerWindow viewer;
   CTarvolinDlg notice;
   RECT placed = {};
   int mismatches = -1;
   Pixels client;
+  LRESULT bigIcon = 0, smallIcon = 0;
   const ModalRun run = RunModalScript(
       notice,
-      {{400,
+      {{
         [&](HWND dialog) {
           GetWindowRect(dialog, &placed);
+          bigIcon = SendMessageA(dialog, WM_GETICON, ICON_BIG, 0);
+          smallIcon = SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0);
           client = ClientPixels(dialog);
           mismatches = CountBannerMismatches(client, BannerPixels(GetModuleHandleA(nullptr)));
           notice.EndDialog(IDABORT);
@@ -174,6 +179,11 @@ TEST_F(NoticeWindow, SitsAtBottomRightAndDrawsTheBannerAtTheClientOrigin) {
   ASSERT_LT(client.width, 242);
   ASSERT_GT(client.height, 40);
   EXPECT_EQ(0, mismatches);
+  // Both icons, for the caption and the task switcher, are the program's own.
+  const LRESULT programIcon = reinterpret_cast<LRESULT>(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP)));
+  ASSERT_NE(0, programIcon);
+  EXPECT_EQ(programIcon, bigIcon);
+  EXPECT_EQ(programIcon, smallIcon);
 }
 
 TEST_F(NoticeWindow, MagentaInAReplacementBannerShowsTheBackground) {
@@ -189,7 +199,7 @@ TEST_F(NoticeWindow, MagentaInAReplacementBannerShowsTheBackground) {
   Pixels client;
   int mismatches = -1;
   RunModalScript(notice,
-                 {{400,
+                 {{
                    [&](HWND dialog) {
                      client = ClientPixels(dialog);
                      mismatches = CountBannerMismatches(client, banner);
@@ -202,31 +212,107 @@ TEST_F(NoticeWindow, MagentaInAReplacementBannerShowsTheBackground) {
   FreeLibrary(replacement);
 }
 
-TEST_F(NoticeWindow, WithoutTheServiceItEndsAtTheFirstCheckAndRepaintsDoNotPostponeIt) {
+// Runs a function when its message is dispatched: a message posted before DoModal is dispatched by the
+// modal loop before the dialog's first paint, since posted messages come before paints.
+class PostedProbe {
+ public:
+  explicit PostedProbe(std::function<void()> probe) : m_probe(std::move(probe)) {
+    m_hWnd = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    m_previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PostedProbe::Proc)));
+  }
+  ~PostedProbe() { DestroyWindow(m_hWnd); }
+  void Post() { PostMessageA(m_hWnd, WM_APP, 0, 0); }
+  bool ran = false;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<PostedProbe*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+    if (message == WM_APP && self != nullptr) {
+      self->m_probe();
+      self->ran = true;
+      return 0;
+    }
+    return CallWindowProcA(self != nullptr ? self->m_previous : DefWindowProcA, hWnd, message, wParam, lParam);
+  }
+  HWND m_hWnd = nullptr;
+  WNDPROC m_previous = nullptr;
+  std::function<void()> m_probe;
+};
+
+// KillTimer tells whether the watch's timer was set (and takes it away, so that a later set shows).
+TEST_F(NoticeWindow, TheFirstPaintArmsTheWatchOnceAndRepaintsDoNotArmItAgain) {
   ASSERT_FALSE(IsViewerPresent());
   CTarvolinDlg notice;
-  int repaints = 0;
+  bool armedBeforeThePaint = true;
+  bool painted = false;
+  PostedProbe beforeThePaint([&] {
+    armedBeforeThePaint = KillTimer(notice.m_hWnd, WATCH_TIMER_ID) != FALSE;
+    painted = !GetUpdateRect(notice.m_hWnd, nullptr, FALSE);
+  });
+  beforeThePaint.Post();
+  bool armedByThePaint = false;
+  bool armedAgain = true;
   int repaintsSeen = 0;
-  std::vector<ScriptStep> steps;
-  // Every 400 ms: blacken the client area, then force a paint and check that the banner is back.
-  for (DWORD at = 300; at < 9000; at += 400) {
-    steps.push_back({at, [&](HWND dialog) {
-                       HDC dc = GetDC(dialog);
-                       PatBlt(dc, 0, 0, 50, 50, BLACKNESS);
-                       ReleaseDC(dialog, dc);
-                       InvalidateRect(dialog, nullptr, TRUE);
-                       UpdateWindow(dialog);
-                       ++repaints;
-                       if (ClientPixels(dialog).At(10, 10) != RGB(0, 0, 0)) ++repaintsSeen;
-                     }});
-  }
-  const ModalRun run = RunModalScript(notice, steps, 9500);
-  EXPECT_EQ(IDOK, run.result) << "the watch did not end the notice";
-  // The timer starts at the first paint, right after the window is shown.
-  EXPECT_GE(run.endedAtMs, 4900);
-  EXPECT_LE(run.endedAtMs, 6500);
-  EXPECT_GE(repaints, 10);
-  EXPECT_EQ(repaints, repaintsSeen);
+  const ModalRun run = RunModalScript(
+      notice,
+      {{[&](HWND dialog) {
+          armedByThePaint = KillTimer(dialog, WATCH_TIMER_ID) != FALSE;
+          // Blacken a corner, repaint, and see the banner back, ten times over.
+          for (int i = 0; i < 10; ++i) {
+            HDC dc = GetDC(dialog);
+            PatBlt(dc, 0, 0, 50, 50, BLACKNESS);
+            ReleaseDC(dialog, dc);
+            InvalidateRect(dialog, nullptr, TRUE);
+            UpdateWindow(dialog);
+            if (ClientPixels(dialog).At(10, 10) != RGB(0, 0, 0)) ++repaintsSeen;
+          }
+          armedAgain = KillTimer(dialog, WATCH_TIMER_ID) != FALSE;
+          // The watch's check itself, without a service window, ends the notice.
+          PostMessageA(dialog, WM_TIMER, WATCH_TIMER_ID, 0);
+        }}},
+      4000);
+  ASSERT_TRUE(beforeThePaint.ran);
+  EXPECT_FALSE(painted) << "the probe ran after the first paint: it proves nothing";
+  EXPECT_FALSE(armedBeforeThePaint) << "the watch was armed before the first paint";
+  EXPECT_TRUE(armedByThePaint) << "the first paint did not arm the watch";
+  EXPECT_EQ(10, repaintsSeen);
+  EXPECT_FALSE(armedAgain) << "a repaint armed the watch again, postponing its check";
+  EXPECT_EQ(IDOK, run.result);
+}
+
+// An end that arrives in a message sent from another thread ends the run at once, although nothing
+// else is in the dialog's queue.
+TEST_F(NoticeWindow, AnEndSentFromAnotherThreadReturnsFromDoModalAtOnce) {
+  CDialog dialog(IDD_NOTICE);
+  struct Sender {
+    CDialog* dialog;
+    HANDLE returned;
+    double sentAtMs;
+    static DWORD WINAPI Run(void* parameter) {
+      auto* self = static_cast<Sender*>(parameter);
+      while (self->dialog->m_hWnd == nullptr || !IsWindowVisible(self->dialog->m_hWnd)) Sleep(10);
+      HWND hWnd = self->dialog->m_hWnd;
+      // Let the first paint and whatever else the window start-up posts be handled.
+      Sleep(300);
+      self->sentAtMs = NowMs();
+      SendMessageA(hWnd, WM_COMMAND, IDOK, 0);
+      // A guard, so that a run that does not wake still ends (with the other result).
+      if (WaitForSingleObject(self->returned, 3000) == WAIT_TIMEOUT) PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+      return 0;
+    }
+  } sender{&dialog, CreateEventA(nullptr, TRUE, FALSE, nullptr), 0};
+  HANDLE thread = CreateThread(nullptr, 0, &Sender::Run, &sender, 0, nullptr);
+  ASSERT_NE(nullptr, thread);
+  const INT_PTR result = dialog.DoModal();
+  const double returnedAfterMs = NowMs() - sender.sentAtMs;
+  SetEvent(sender.returned);
+  WaitForSingleObject(thread, 5000);
+  CloseHandle(thread);
+  CloseHandle(sender.returned);
+  EXPECT_EQ(IDOK, result);
+  EXPECT_LT(returnedAfterMs, 1000.0) << "DoModal kept waiting after the end";
 }
 
 TEST_F(NoticeWindow, OnlyTheWatchTimerRunsACheck) {
@@ -235,9 +321,9 @@ TEST_F(NoticeWindow, OnlyTheWatchTimerRunsACheck) {
   bool aliveAfterOtherTimer = false;
   const ModalRun run = RunModalScript(
       notice,
-      {{200, [](HWND dialog) { PostMessageA(dialog, WM_TIMER, WATCH_TIMER_ID + 1, 0); }},
-       {700, [&](HWND dialog) { aliveAfterOtherTimer = IsWindow(dialog) != FALSE; }},
-       {800, [](HWND dialog) { PostMessageA(dialog, WM_TIMER, WATCH_TIMER_ID, 0); }}},
+      {{[](HWND dialog) { PostMessageA(dialog, WM_TIMER, WATCH_TIMER_ID + 1, 0); }},
+       {[&](HWND dialog) { aliveAfterOtherTimer = IsWindow(dialog) != FALSE; }},
+       {[](HWND dialog) { PostMessageA(dialog, WM_TIMER, WATCH_TIMER_ID, 0); }}},
       4000);
   EXPECT_TRUE(aliveAfterOtherTimer);
   EXPECT_EQ(IDOK, run.result);
@@ -248,15 +334,20 @@ TEST_F(NoticeWindow, CloseRequestEndsItWithCancel) {
   ViewerWindow viewer;
   CTarvolinDlg notice;
   const ModalRun run =
-      RunModalScript(notice, {{300, [](HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); }}}, 4000);
+      RunModalScript(notice, {{[](HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); }}}, 4000);
   EXPECT_EQ(IDCANCEL, run.result);
 }
 
-// Posts one key to the dialog; returns the dialog's result (kGuardResult: it was still open after 1 s).
+// Posts one key to the dialog; returns the dialog's result (IDABORT: it was still open once the key had
+// been handled).
 INT_PTR ResultAfterKey(CDialog& dialog, UINT message, WPARAM key) {
   // Alt held (bit 29) for the system key, as the keyboard would send it.
   const LPARAM flags = message == WM_SYSKEYDOWN ? 0x20000001 : 0x00000001;
-  return RunModalScript(dialog, {{300, [=](HWND hWnd) { PostMessageA(hWnd, message, key, flags); }}}, 1300).result;
+  return RunModalScript(dialog,
+                        {{[=](HWND hWnd) { PostMessageA(hWnd, message, key, flags); }},
+                         {[&](HWND) { dialog.EndDialog(IDABORT); }}},
+                        4000)
+      .result;
 }
 
 TEST_F(NoticeWindow, EscapeEnterAndAltF4LeaveItOpenButEndAPlainDialog) {
@@ -270,7 +361,7 @@ TEST_F(NoticeWindow, EscapeEnterAndAltF4LeaveItOpenButEndAPlainDialog) {
     CDialog plain(IDD_NOTICE);
     EXPECT_EQ(key.plainResult, ResultAfterKey(plain, key.message, key.key)) << "key " << key.key;
     CTarvolinDlg notice;
-    EXPECT_EQ(kGuardResult, ResultAfterKey(notice, key.message, key.key)) << "key " << key.key;
+    EXPECT_EQ(IDABORT, ResultAfterKey(notice, key.message, key.key)) << "key " << key.key;
   }
 }
 
