@@ -4,9 +4,9 @@
 #include "TarvolinDlg.h"
 
 const AFX_MSGMAP_ENTRY CTarvolinApp::messageEntries[] = {
-    {WM_COMMAND, ID_HELP, AfxHandlerOf(&CWinApp::OnHelp)},
+    {WM_COMMAND, ID_HELP, HandlerOf(&CWinApp::OnHelp)},
 };
-const AFX_MSGMAP CTarvolinApp::messageMap = {&CWinAppEx::messageMap, messageEntries, AfxCountOf(messageEntries)};
+const AFX_MSGMAP CTarvolinApp::messageMap = {&CWinAppEx::messageMap, messageEntries, CountOf(messageEntries)};
 const AFX_MSGMAP* CTarvolinApp::GetMessageMap() const { return &messageMap; }
 
 CTarvolinApp::CTarvolinApp() : CWinAppEx(TRUE) {}
@@ -15,7 +15,7 @@ BOOL CTarvolinApp::InitInstance() {
   INITCOMMONCONTROLSEX controls;
   controls.dwSize = sizeof controls;
   controls.dwICC = ICC_WIN95_CLASSES;
-  AfxInitCommonControlsEx(&controls);
+  InitSystemCommonControls(&controls);
 
   CWinAppEx::InitInstance();
   AfxEnableControlContainer();

@@ -28,13 +28,13 @@ void AfxEnableControlContainer();
 // the program's folder or the current folder, where anybody could have put a file of the same name.
 // Makes the loader search only the system folder for libraries loaded from now on, where the system
 // can (else at least takes the current folder out of the search). Called first thing at start-up.
-void AfxRestrictLibrarySearch();
+void RestrictLibrarySearch();
 // Loads fileName from the system folder by its full path; null when it is not there.
-HMODULE AfxLoadSystemLibrary(LPCSTR fileName);
+HMODULE LoadSystemLibrary(LPCSTR fileName);
 // InitCommonControlsEx of the system folder's comctl32, which stays loaded from then on. FALSE (and
 // nothing registered) when the library or the function is missing.
-BOOL AfxInitCommonControlsEx(const INITCOMMONCONTROLSEX* controls);
+BOOL InitSystemCommonControls(const INITCOMMONCONTROLSEX* controls);
 
-// Runs the application object: InitInstance, then either exit processing at once (FALSE) or the
-// message loop until WM_QUIT (TRUE). Returns the process's exit status.
-int AfxWinMain(HINSTANCE hInstance);
+// Runs the application object: InitInstance, which runs the whole program, then exit processing
+// (ExitInstance), whose result it returns as the process's exit status. There is no message loop.
+int AfxWinMain();

@@ -38,10 +38,10 @@ bool SameRect(const RECT& a, const RECT& b) {
 }  // namespace
 
 const AFX_MSGMAP_ENTRY CDialog::messageEntries[] = {
-    {WM_COMMAND, IDOK, AfxHandlerOf(&CDialog::OnCommandOK)},
-    {WM_COMMAND, IDCANCEL, AfxHandlerOf(&CDialog::OnCommandCancel)},
+    {WM_COMMAND, IDOK, HandlerOf(&CDialog::OnCommandOK)},
+    {WM_COMMAND, IDCANCEL, HandlerOf(&CDialog::OnCommandCancel)},
 };
-const AFX_MSGMAP CDialog::messageMap = {&CCmdTarget::messageMap, messageEntries, AfxCountOf(messageEntries)};
+const AFX_MSGMAP CDialog::messageMap = {&CCmdTarget::messageMap, messageEntries, CountOf(messageEntries)};
 const AFX_MSGMAP* CDialog::GetMessageMap() const { return &messageMap; }
 
 CDialog::CDialog(UINT nIDTemplate, CDialog* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
@@ -168,7 +168,8 @@ LRESULT CDialog::Default() {
 }
 
 // Centres the dialog over its owner (or the work area when it has none or the owner is not on
-// screen), then moves it as little as needed to keep it inside the work area of the owner's monitor.
+// screen), then moves it as little as needed to keep it inside the work area of the owner's monitor:
+// a dialog a person must read and click must be wholly on a screen and not under the taskbar.
 void CDialog::CenterOverOwner() {
   const HWND owner = GetWindow(m_hWnd, GW_OWNER);
   const HMONITOR monitor = MonitorFromWindow(owner != nullptr ? owner : m_hWnd, MONITOR_DEFAULTTONEAREST);

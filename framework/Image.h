@@ -15,10 +15,8 @@ class CImage {
   // Deletes the bitmap, if any.
   void Destroy();
 
-  bool IsNull() const { return m_hBitmap == nullptr; }
   int GetWidth() const { return m_nWidth; }
   int GetHeight() const { return m_nHeight; }
-  operator HBITMAP() const { return m_hBitmap; }
 
   // Copies the source rectangle of the bitmap to the destination rectangle of hDestDC, leaving out
   // every pixel of colour crTransparent. An empty image draws nothing and returns FALSE.

@@ -7,12 +7,12 @@ class CCmdTarget;
 
 // Every handler has one signature: the message's two parameters in, the message's result out.
 // A handler that wants the default processing as well calls Default() and returns its value.
-using AfxHandler = LRESULT (CCmdTarget::*)(WPARAM, LPARAM);
+using MessageHandler = LRESULT (CCmdTarget::*)(WPARAM, LPARAM);
 
 struct AFX_MSGMAP_ENTRY {
   UINT nMessage;
   UINT nCommandId;  // for WM_COMMAND entries: the command (low word of wParam); otherwise 0
-  AfxHandler pfn;
+  MessageHandler pfn;
 };
 
 struct AFX_MSGMAP {
@@ -23,11 +23,11 @@ struct AFX_MSGMAP {
 
 // Turns a member function of a derived class into a table entry's handler.
 template <class T>
-constexpr AfxHandler AfxHandlerOf(LRESULT (T::*pfn)(WPARAM, LPARAM)) {
-  return static_cast<AfxHandler>(pfn);
+constexpr MessageHandler HandlerOf(LRESULT (T::*pfn)(WPARAM, LPARAM)) {
+  return static_cast<MessageHandler>(pfn);
 }
 
 template <int N>
-constexpr int AfxCountOf(const AFX_MSGMAP_ENTRY (&)[N]) {
+constexpr int CountOf(const AFX_MSGMAP_ENTRY (&)[N]) {
   return N;
 }

@@ -11,7 +11,7 @@ using InitCommonControlsExProc = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
 
 }  // namespace
 
-void AfxRestrictLibrarySearch() {
+void RestrictLibrarySearch() {
   // Both calls are newer than Windows 2000 (Windows 8, or 7 with its loader update; XP SP1), so they are
   // looked up, and left out where the system lacks them.
   HMODULE kernel = GetModuleHandleA("kernel32.dll");
@@ -24,7 +24,7 @@ void AfxRestrictLibrarySearch() {
   if (setDirectory != nullptr) setDirectory("");
 }
 
-HMODULE AfxLoadSystemLibrary(LPCSTR fileName) {
+HMODULE LoadSystemLibrary(LPCSTR fileName) {
   char path[MAX_PATH];
   const UINT folderLength = GetSystemDirectoryA(path, MAX_PATH);
   const size_t nameLength = lstrlenA(fileName);
@@ -36,9 +36,9 @@ HMODULE AfxLoadSystemLibrary(LPCSTR fileName) {
   return LoadLibraryA(path);
 }
 
-BOOL AfxInitCommonControlsEx(const INITCOMMONCONTROLSEX* controls) {
+BOOL InitSystemCommonControls(const INITCOMMONCONTROLSEX* controls) {
   // Never freed: the control classes it registers live in it until the process ends.
-  HMODULE commonControls = AfxLoadSystemLibrary("comctl32.dll");
+  HMODULE commonControls = LoadSystemLibrary("comctl32.dll");
   if (commonControls == nullptr) return FALSE;
   auto init = reinterpret_cast<InitCommonControlsExProc>(
       reinterpret_cast<void*>(GetProcAddress(commonControls, "InitCommonControlsEx")));

@@ -28,9 +28,9 @@ int AfxLoadString(UINT nID, LPSTR buffer, int bufferSize) {
 }
 
 const AFX_MSGMAP_ENTRY CWinApp::messageEntries[] = {
-    {WM_COMMAND, ID_HELP, AfxHandlerOf(&CWinApp::OnHelp)},
+    {WM_COMMAND, ID_HELP, HandlerOf(&CWinApp::OnHelp)},
 };
-const AFX_MSGMAP CWinApp::messageMap = {&CCmdTarget::messageMap, messageEntries, AfxCountOf(messageEntries)};
+const AFX_MSGMAP CWinApp::messageMap = {&CCmdTarget::messageMap, messageEntries, CountOf(messageEntries)};
 const AFX_MSGMAP* CWinApp::GetMessageMap() const { return &messageMap; }
 
 CWinApp::CWinApp() { g_pApp = this; }
@@ -39,28 +39,18 @@ CWinApp::~CWinApp() {
   if (g_pApp == this) g_pApp = nullptr;
 }
 
-BOOL CWinApp::InitInstance() { return TRUE; }
+BOOL CWinApp::InitInstance() { return FALSE; }
 
 int CWinApp::ExitInstance() { return 0; }
 
-int CWinApp::Run() {
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return ExitInstance();
-}
-
-void CWinApp::SetRegistryKey(LPCSTR pszRegistryKey) { m_pszRegistryKey = pszRegistryKey; }
+void CWinApp::SetRegistryKey(LPCSTR) {}
 
 LRESULT CWinApp::OnHelp(WPARAM, LPARAM) { return 0; }
 
-int AfxWinMain(HINSTANCE hInstance) {
-  AfxRestrictLibrarySearch();
+int AfxWinMain() {
+  RestrictLibrarySearch();
   CWinApp* app = AfxGetApp();
   if (app == nullptr) return -1;
-  app->m_hInstance = hInstance;
-  if (!app->InitInstance()) return app->ExitInstance();
-  return app->Run();
+  app->InitInstance();
+  return app->ExitInstance();
 }

@@ -12,22 +12,19 @@ class CWinApp : public CCmdTarget {
   CWinApp(const CWinApp&) = delete;
   CWinApp& operator=(const CWinApp&) = delete;
 
-  // Called once at start-up. FALSE means there is nothing to run: exit processing follows at once.
+  // Called once at start-up, and runs the whole program (modally). There is no message loop after
+  // it, so exit processing follows whatever it returns; ours all return FALSE.
   virtual BOOL InitInstance();
   // Called at exit; its result becomes the process's exit status (0).
   virtual int ExitInstance();
-  // Runs the thread's message loop until WM_QUIT (only when InitInstance returned TRUE).
-  virtual int Run();
 
   // Names the registry key under which settings would be kept. The program keeps no settings:
-  // the name is remembered and nothing is read or written under it.
+  // the name is not kept, and nothing is read or written under it.
   void SetRegistryKey(LPCSTR pszRegistryKey);
-  LPCSTR GetRegistryKey() const { return m_pszRegistryKey; }
 
   // The Help command (ID_HELP). There is no help content: the command is accepted and shows nothing.
   LRESULT OnHelp(WPARAM wParam, LPARAM lParam);
 
-  HINSTANCE m_hInstance = nullptr;
   // The window the application runs; cleared when that window is destroyed.
   CDialog* m_pMainWnd = nullptr;
 
@@ -35,9 +32,6 @@ class CWinApp : public CCmdTarget {
   const AFX_MSGMAP* GetMessageMap() const override;
   static const AFX_MSGMAP_ENTRY messageEntries[];
   static const AFX_MSGMAP messageMap;
-
- private:
-  LPCSTR m_pszRegistryKey = nullptr;
 };
 
 // The framework's Help command identifier.

@@ -1,15 +1,10 @@
 // The extended application class. Its one extra is the switch that keeps customisable toolbars and
-// menus in step with the resources; this program has neither, so the switch is only remembered.
+// menus in step with the resources; this program has neither, so the switch is accepted and ignored.
 #pragma once
 
 #include "WinApp.h"
 
 class CWinAppEx : public CWinApp {
  public:
-  explicit CWinAppEx(BOOL bResourceSmartUpdate = FALSE) : m_bResourceSmartUpdate(bResourceSmartUpdate) {}
-
-  BOOL IsResourceSmartUpdate() const { return m_bResourceSmartUpdate; }
-
- private:
-  BOOL m_bResourceSmartUpdate;
+  explicit CWinAppEx(BOOL /*bResourceSmartUpdate*/ = FALSE) {}
 };

@@ -8,21 +8,23 @@
 #include "resource.h"
 
 namespace {
+// The manifest declares no DPI awareness: on high-DPI screens the system scales the whole window, so
+// the banner's fixed 242 x 65 and the notice's fixed 242 x 90 stay consistent with each other.
 constexpr int kBannerWidth = 242;
 constexpr int kBannerHeight = 65;
 constexpr COLORREF kBannerTransparent = RGB(255, 0, 255);
 }  // namespace
 
 const AFX_MSGMAP_ENTRY CTarvolinDlg::messageEntries[] = {
-    {WM_SYSCOMMAND, 0, AfxHandlerOf(&CTarvolinDlg::OnSysCommand)},
-    {WM_PAINT, 0, AfxHandlerOf(&CTarvolinDlg::OnPaint)},
-    {WM_QUERYDRAGICON, 0, AfxHandlerOf(&CTarvolinDlg::OnQueryDragIcon)},
-    {WM_TIMER, 0, AfxHandlerOf(&CTarvolinDlg::OnTimer)},
-    {WM_CLOSE, 0, AfxHandlerOf(&CTarvolinDlg::OnClose)},
-    {WM_CONTEXTMENU, 0, AfxHandlerOf(&CTarvolinDlg::OnContextMenu)},
-    {WM_NCRBUTTONUP, 0, AfxHandlerOf(&CTarvolinDlg::OnNcRButtonUp)},
+    {WM_SYSCOMMAND, 0, HandlerOf(&CTarvolinDlg::OnSysCommand)},
+    {WM_PAINT, 0, HandlerOf(&CTarvolinDlg::OnPaint)},
+    {WM_QUERYDRAGICON, 0, HandlerOf(&CTarvolinDlg::OnQueryDragIcon)},
+    {WM_TIMER, 0, HandlerOf(&CTarvolinDlg::OnTimer)},
+    {WM_CLOSE, 0, HandlerOf(&CTarvolinDlg::OnClose)},
+    {WM_CONTEXTMENU, 0, HandlerOf(&CTarvolinDlg::OnContextMenu)},
+    {WM_NCRBUTTONUP, 0, HandlerOf(&CTarvolinDlg::OnNcRButtonUp)},
 };
-const AFX_MSGMAP CTarvolinDlg::messageMap = {&CDialog::messageMap, messageEntries, AfxCountOf(messageEntries)};
+const AFX_MSGMAP CTarvolinDlg::messageMap = {&CDialog::messageMap, messageEntries, CountOf(messageEntries)};
 const AFX_MSGMAP* CTarvolinDlg::GetMessageMap() const { return &messageMap; }
 
 CTarvolinDlg::CTarvolinDlg()
@@ -35,6 +37,8 @@ BOOL CTarvolinDlg::OnInitDialog() {
   AddAboutMenuEntry(m_hWnd);
   SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hAppIcon));
   SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hAppIcon));
+  // The notice's fixed place is defined against the primary screen as a whole, taskbar or not, unlike
+  // the About box, which is kept inside its owner monitor's work area (see CDialog::CenterOverOwner).
   const RECT place = ComputeNoticeRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   MoveWindow(m_hWnd, place.left, place.top, place.right - place.left, place.bottom - place.top, FALSE);
   return TRUE;

@@ -34,10 +34,10 @@ class CLeakyNoticeDlg : public CTarvolinDlg {
 };
 
 const AFX_MSGMAP_ENTRY CLeakyNoticeDlg::leakyEntries[] = {
-    {WM_PAINT, 0, AfxHandlerOf(&CLeakyNoticeDlg::OnLeakyPaint)},
-    {WM_TIMER, 0, AfxHandlerOf(&CLeakyNoticeDlg::OnLeakyTimer)},
+    {WM_PAINT, 0, HandlerOf(&CLeakyNoticeDlg::OnLeakyPaint)},
+    {WM_TIMER, 0, HandlerOf(&CLeakyNoticeDlg::OnLeakyTimer)},
 };
-const AFX_MSGMAP CLeakyNoticeDlg::leakyMap = {&CTarvolinDlg::messageMap, leakyEntries, AfxCountOf(leakyEntries)};
+const AFX_MSGMAP CLeakyNoticeDlg::leakyMap = {&CTarvolinDlg::messageMap, leakyEntries, CountOf(leakyEntries)};
 
 class CLeakyNoticeApp : public CWinAppEx {
  public:
