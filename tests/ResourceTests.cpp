@@ -28,9 +28,35 @@ constexpr WORD kNoticeTemplate = 102;
 constexpr WORD kAppIcon = 128;
 constexpr WORD kBanner = 129;
 
+// GoogleTest starts a thread the first time a thread of the tests uses SCOPED_TRACE or records a
+// failure. Under 32-bit Wine, a process that exits while such a thread is still starting can crash
+// after every test has passed. So that thread is started before the first test and waited for until
+// it runs; the image's TLS callback sees it arrive.
+HANDLE g_threadArrived = nullptr;
+
+void NTAPI OnThreadEvent(PVOID, DWORD reason, PVOID) {
+  if (reason == DLL_THREAD_ATTACH && g_threadArrived != nullptr) SetEvent(g_threadArrived);
+}
+// Between the C runtime's own callbacks (.CRT$XLA to .CRT$XLZ); `used`, as nothing names it.
+extern "C" __attribute__((section(".CRT$XLM"), used)) const PIMAGE_TLS_CALLBACK kOnThreadEvent = OnThreadEvent;
+
+// Once per process: GoogleTest starts that thread only for a thread's first use.
+void StartGoogleTestsThreadNow() {
+  static bool started = false;
+  if (started) return;
+  started = true;
+  g_threadArrived = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_NE(nullptr, g_threadArrived);
+  { SCOPED_TRACE("starts GoogleTest's thread for this one"); }
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_threadArrived, 10000)) << "GoogleTest's thread did not start";
+}
+
 class ProgramResources : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { s_file = new ResourceFile(SiblingPath("Tarvolin.exe")); }
+  static void SetUpTestSuite() {
+    StartGoogleTestsThreadNow();
+    s_file = new ResourceFile(SiblingPath("Tarvolin.exe"));
+  }
   static void TearDownTestSuite() {
     delete s_file;
     s_file = nullptr;

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 namespace tarvolin_test {
 
 namespace {
@@ -100,7 +102,10 @@ bool PeImage::ReadImports(DWORD rva, DWORD size) {
     if (descriptor.Name == 0) return true;
     const char* name = reinterpret_cast<const char*>(At(descriptor.Name, 1));
     if (name == nullptr) return false;
-    m_imports.emplace_back(name, strnlen(name, MAX_PATH));
+    // An unterminated name at the end of the file must not be read past the file's bytes.
+    const size_t offset = static_cast<size_t>(reinterpret_cast<const unsigned char*>(name) - m_file.data());
+    const size_t left = m_file.size() - offset;
+    m_imports.emplace_back(name, strnlen(name, std::min<size_t>(MAX_PATH, left)));
   }
 }
 
