@@ -15,6 +15,8 @@ packages=(
   fonts-nanum
   imagemagick
   procps
+  # Releases: Authenticode signing and checking, and the certificates of the tests' throwaway signer.
+  osslsigncode openssl
   # The caption fuzzer is built for this machine: clang with libFuzzer and AddressSanitizer.
   clang libclang-rt-dev
 )
