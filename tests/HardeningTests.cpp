@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <imagehlp.h>
 #include <psapi.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <algorithm>
 #include <string>
@@ -116,8 +118,31 @@ TEST(ExecutableImage, TheChecksFindEveryFaultOfAnUnhardenedBuild) {
     EXPECT_TRUE(Contains(faults, fault)) << "not found: " << fault;
 }
 
+// The header's checksum is what the platform's own routine computes (ld writes it), and the header
+// carries no time stamp, so that two builds of the same sources are the same bytes.
+TEST(ExecutableImage, CarriesTheRightChecksumAndNoTimeStamp) {
+  DWORD inHeader = 0, computed = 0;
+  ASSERT_EQ(static_cast<DWORD>(CHECKSUM_SUCCESS),
+            MapFileAndCheckSumA(SiblingPath("Tarvolin.exe").c_str(), &inHeader, &computed));
+  EXPECT_NE(0u, computed);
+  EXPECT_EQ(computed, inHeader);
+  HANDLE file = CreateFileA(SiblingPath("Tarvolin.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  BYTE head[512] = {};
+  DWORD read = 0;
+  ReadFile(file, head, sizeof head, &read, nullptr);
+  CloseHandle(file);
+  LONG peOffset = 0;
+  memcpy(&peOffset, head + 0x3C, sizeof peOffset);
+  ASSERT_LT(static_cast<DWORD>(peOffset) + 12, read);
+  DWORD timeStamp = 1;
+  memcpy(&timeStamp, head + peOffset + 8, sizeof timeStamp);  // IMAGE_FILE_HEADER.TimeDateStamp
+  EXPECT_EQ(0u, timeStamp);
+}
+
 TEST(SystemLibrary, ComesFromTheSystemFolderByFullPathOrNotAtAll) {
-  HMODULE commonControls = AfxLoadSystemLibrary("comctl32.dll");
+  HMODULE commonControls = LoadSystemLibrary("comctl32.dll");
   ASSERT_NE(nullptr, commonControls);
   EXPECT_EQ(Lower(SystemFolder() + "\\comctl32.dll"), Lower(ModulePath(commonControls)));
   FreeLibrary(commonControls);
@@ -126,11 +151,11 @@ TEST(SystemLibrary, ComesFromTheSystemFolderByFullPathOrNotAtAll) {
   HMODULE beside = LoadLibraryA("test_magenta_banner.dll");
   ASSERT_NE(nullptr, beside) << "the control: a plain name must find the library beside the program";
   FreeLibrary(beside);
-  EXPECT_EQ(nullptr, AfxLoadSystemLibrary("test_magenta_banner.dll"));
-  EXPECT_EQ(nullptr, AfxLoadSystemLibrary("tarvolin-no-such-library.dll"));
+  EXPECT_EQ(nullptr, LoadSystemLibrary("test_magenta_banner.dll"));
+  EXPECT_EQ(nullptr, LoadSystemLibrary("tarvolin-no-such-library.dll"));
 
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
-  EXPECT_TRUE(AfxInitCommonControlsEx(&controls));
+  EXPECT_TRUE(InitSystemCommonControls(&controls));
   WNDCLASSA progressBar;
   EXPECT_TRUE(GetClassInfoA(nullptr, PROGRESS_CLASSA, &progressBar)) << "the control classes were not registered";
   EXPECT_EQ(Lower(SystemFolder() + "\\comctl32.dll"), Lower(ModulePath(GetModuleHandleA("comctl32.dll"))));
@@ -145,7 +170,7 @@ TEST(SystemLibrary, OnceTheSearchIsRestrictedAPlainNameNoLongerFindsTheProgramsF
   FreeLibrary(beside);
   ASSERT_EQ(nullptr, GetModuleHandleA("test_magenta_banner.dll"));
 
-  AfxRestrictLibrarySearch();
+  RestrictLibrarySearch();
   EXPECT_EQ(nullptr, LoadLibraryA("test_magenta_banner.dll"));
   HMODULE system = LoadLibraryA("comctl32.dll");
   EXPECT_NE(nullptr, system) << "system libraries must still be found by name";

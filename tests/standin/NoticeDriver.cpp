@@ -5,6 +5,7 @@
 //   notice_driver.exe where-menu     waits until the notice's context menu is shown, prints its middle
 //   notice_driver.exe wait-about     waits until the About box is shown
 //   notice_driver.exe close-about    presses OK in the About box and waits until it is gone
+//   notice_driver.exe check          posts the notice one check of its watch and waits until it is gone
 //   notice_driver.exe close-viewer   closes the stand-in viewer and reports when the notice went
 // It only finds windows and posts them messages; the run command clicks where it points (xdotool).
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "PresenceWatch.h"
 #include "resource.h"
 
 namespace {
@@ -143,8 +145,14 @@ int main(int argc, char** argv) {
     PostMessageA(about, WM_COMMAND, IDOK, 0);
     return WaitGone(about, 10000) ? 0 : 1;
   }
+  if (strcmp(step, "check") == 0) {
+    HWND notice = Find(kNoticeCaption);
+    if (notice == nullptr) return 1;
+    PostMessageA(notice, WM_TIMER, WATCH_TIMER_ID, 0);
+    return WaitGone(notice, 10000) ? 0 : 1;
+  }
   if (strcmp(step, "close-viewer") == 0) return CloseViewer();
   fprintf(stderr, "usage: notice_driver.exe open-viewer | wait-notice | where-notice | where-menu | wait-about | "
-                  "close-about | close-viewer\n");
+                  "close-about | check | close-viewer\n");
   return 2;
 }
