@@ -250,6 +250,7 @@ TEST(EndToEnd, APersonReachesTheAboutBoxThroughTheNoticesContextMenu) {
   RunningNotice notice;
   ASSERT_TRUE(notice.Start());
   const DWORD pid = notice.process.Id();
+  ASSERT_TRUE(PaintAfterQueue(notice.window, 5000));
   for (const Input& input : inputs) {
     ASSERT_TRUE(input.give(notice.window)) << input.name << ": xdotool failed";
     HWND menu = nullptr;
@@ -307,6 +308,8 @@ TEST(EndToEnd, TheWatchsEndTakesAnOpenAboutBoxOrMenuWithTheNotice) {
     RunningNotice notice;
     ASSERT_TRUE(notice.Start());
     const DWORD pid = notice.process.Id();
+    // Shown and painted, so that a click finds it on the display.
+    ASSERT_TRUE(PaintAfterQueue(notice.window, 5000));
     ASSERT_TRUE(over.open(notice.window)) << over.name;
     HWND overWindow = nullptr;
     ASSERT_TRUE(WaitUntil(
