@@ -12,10 +12,12 @@ if [ "${1:-}" = "--wine-dir" ]; then wine_dir=$2; shift 2; fi
 [ $# -gt 0 ] || { echo "usage: $0 [--wine-dir DIR] program.exe [args...]" >&2; exit 2; }
 screen=${TARVOLIN_SCREEN:-1024x768}
 
-if [ "${TARVOLIN_SESSION_SCREEN:-}" = "$screen" ] && [ -n "${TARVOLIN_SESSION_PREFIX:-}" ]; then
+if [ "${TARVOLIN_SESSION_SCREEN:-}" = "$screen" ] && [ -n "${TARVOLIN_SESSION_PREFIX:-}" ] &&
+   [ -n "${TARVOLIN_SESSION_CPU:-}" ]; then
   export WINEPREFIX=$TARVOLIN_SESSION_PREFIX
   locale=${TARVOLIN_LOCALE:-ko_KR.UTF-8}
-  exec env LC_ALL="$locale" LANG="$locale" wine "$@"
+  # On the session's CPU, with its wineserver and X server (see wine-session.sh).
+  exec taskset -c "$TARVOLIN_SESSION_CPU" env LC_ALL="$locale" LANG="$locale" wine "$@"
 fi
 args=(--screen "$screen")
 [ -n "$wine_dir" ] && args+=(--wine-dir "$wine_dir")
