@@ -31,10 +31,7 @@ fail() {
 # Builds in this tree; prints the path of the ZIP. The executable is signed in place between the link
 # and the packing: the package target finds the program up to date and packs the signed file.
 build_release() {
-  local epoch
-  epoch=$(git -C "$root" log -1 --format=%ct 2>/dev/null || true)
-  export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-${epoch:-0}}
-  # ZIP entries hold local time.
+  # ZIP entries hold local time; the time itself is the commit's (or SOURCE_DATE_EPOCH), set by CMake.
   export TZ=UTC
   rm -rf build/release-x86
   cmake --preset release-x86 >/dev/null
