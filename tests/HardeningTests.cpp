@@ -94,7 +94,7 @@ std::string Describe(const PeImage& image) {
 
 TEST(ExecutableImage, IsRelocatableKeepsDataOutOfExecutionAndImportsOnlySystemLibraries) {
   PeImage image;
-  ASSERT_TRUE(image.Load(SiblingPath("Tarvolin.exe")));
+  ASSERT_TRUE(image.Load(ShippedProgramPath()));
   printf("Tarvolin.exe: %s", Describe(image).c_str());
   // The reader found what any program has: the probe below looks at real tables.
   std::vector<std::string> imports;
@@ -123,10 +123,10 @@ TEST(ExecutableImage, TheChecksFindEveryFaultOfAnUnhardenedBuild) {
 TEST(ExecutableImage, CarriesTheRightChecksumAndNoTimeStamp) {
   DWORD inHeader = 0, computed = 0;
   ASSERT_EQ(static_cast<DWORD>(CHECKSUM_SUCCESS),
-            MapFileAndCheckSumA(SiblingPath("Tarvolin.exe").c_str(), &inHeader, &computed));
+            MapFileAndCheckSumA(ShippedProgramPath().c_str(), &inHeader, &computed));
   EXPECT_NE(0u, computed);
   EXPECT_EQ(computed, inHeader);
-  HANDLE file = CreateFileA(SiblingPath("Tarvolin.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE file = CreateFileA(ShippedProgramPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, file);
   BYTE head[512] = {};

@@ -55,13 +55,13 @@ class ProgramResources : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     StartGoogleTestsThreadNow();
-    s_file = new ResourceFile(SiblingPath("Tarvolin.exe"));
+    s_file = new ResourceFile(ShippedProgramPath());
   }
   static void TearDownTestSuite() {
     delete s_file;
     s_file = nullptr;
   }
-  void SetUp() override { ASSERT_TRUE(s_file->IsOpen()) << "cannot load " << SiblingPath("Tarvolin.exe"); }
+  void SetUp() override { ASSERT_TRUE(s_file->IsOpen()) << "cannot load " << ShippedProgramPath(); }
 
   // The resource in exactly that language; fails the test if it is missing.
   static std::vector<uint8_t> Load(LPCSTR type, WORD id, WORD language = kKorean) {
@@ -287,7 +287,7 @@ TEST_F(ProgramResources, StringBlockOf96To111HoldsOnlyTheAboutEntry) {
   EXPECT_EQ(0u, in.Remaining()) << "data after the block's sixteen strings";
 
   // What the program gets when it loads the string in the Korean code page.
-  HMODULE module = LoadLibraryExA(SiblingPath("Tarvolin.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE module = LoadLibraryExA(ShippedProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(nullptr, module);
   char loaded[64] = "";
   EXPECT_EQ(20, LoadStringA(module, kAboutMenuString, loaded, sizeof loaded));
@@ -681,7 +681,7 @@ TEST_F(ProgramResources, ManifestRequestsAsInvokerAndNothingElse) {
   EXPECT_EQ(std::string::npos, xml.find("dependency")) << "the manifest declares a dependent assembly";
 
   // The platform accepts it as the program's activation context.
-  const std::string path = SiblingPath("Tarvolin.exe");
+  const std::string path = ShippedProgramPath();
   ACTCTXA context = {};
   context.cbSize = sizeof context;
   context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;

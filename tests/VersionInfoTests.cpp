@@ -15,7 +15,7 @@ namespace {
 class ProgramVersionInfo : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string path = SiblingPath("Tarvolin.exe");
+    const std::string path = ShippedProgramPath();
     DWORD handle = 0;
     const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
     ASSERT_NE(0u, size) << "no version information in " << path << " (error " << GetLastError() << ")";

@@ -4,12 +4,13 @@
 # of its context menu (a right click on it) and of the About box (the menu's entry, clicked); then
 # the stand-in is closed and the notice goes at its next check.
 # Without a display (no DISPLAY) everything happens on a virtual one (Xvfb, 1024x768).
+# Where 32-bit programs cannot run, the 64-bit build of the same source is shown (see wine-arch.sh).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
 if [ "${1:-}" = "--inside" ]; then
-  build=$root/build/x86
+  build=$root/build/$2
   run() { tools/wine-run.sh "$@"; }
   shot() {
     if command -v import >/dev/null; then
@@ -41,9 +42,14 @@ if [ "${1:-}" = "--inside" ]; then
 fi
 
 bash tools/setup.sh
-cmake --preset windows-x86 >/dev/null
-cmake --build --preset windows-x86 --target Tarvolin viewer_standin notice_driver -- -s >/dev/null
+# shellcheck source=wine-arch.sh
+. tools/wine-arch.sh
+wine_arch_decide || { echo "$WINE_ARCH_LINE" >&2; exit 1; }
+wine_arch_line shown
+arch=$WINE_ARCH
+cmake --preset "windows-$arch" >/dev/null
+cmake --build --preset "windows-$arch" --target Tarvolin viewer_standin notice_driver -- -s >/dev/null
 
-session=(--screen 1024x768 --wine-dir build/x86/wine-show)
+session=(--arch "$arch" --screen 1024x768 --wine-dir "build/$arch/wine-show")
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then session+=(--display "$DISPLAY"); fi
-exec tools/wine-session.sh "${session[@]}" -- "$root/tools/run.sh" --inside
+exec tools/wine-session.sh "${session[@]}" -- "$root/tools/run.sh" --inside "$arch"

@@ -2,6 +2,7 @@
 # Installs what building and testing needs, and nothing that is already there.
 # Safe to run again: when everything is present it prints nothing and changes nothing.
 set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 packages=(
   cmake make
@@ -21,13 +22,30 @@ packages=(
   clang libclang-rt-dev
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  # dpkg-query answers "install ok installed" only for a fully installed package.
-  if [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" != "install ok installed" ]; then
-    missing+=("$p")
-  fi
-done
+# The packages of the list that are not fully installed ("install ok installed"), in $missing.
+find_missing() {
+  missing=()
+  local p
+  for p in "$@"; do
+    if [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" != "install ok installed" ]; then
+      missing+=("$p")
+    fi
+  done
+}
+
+# Where 32-bit programs cannot run natively, the shipped 32-bit program runs under emulation: that
+# needs qemu. Asked once the list is installed, since the answer depends on 32-bit Wine being there.
+emulation_missing() {
+  # shellcheck source=wine-arch.sh
+  . "$here/wine-arch.sh"
+  wine_arch_decide 2>/dev/null || return 0
+  [ "$WINE_ARCH" = x64 ] && [ "$WINE_ARCH_SHIPPED" = none ] &&
+    [ "$WINE_ARCH_SKIP_WHY" = "qemu-user-static is not installed" ] && missing=(qemu-user-static)
+  return 0
+}
+
+find_missing "${packages[@]}"
+[ ${#missing[@]} -eq 0 ] && emulation_missing
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -52,4 +70,9 @@ install() { apt-get install -y -qq --no-install-recommends "$@" "${missing[@]}" 
 # index could not be fetched (a mirror mid-sync), the candidates disagree; taking every candidate
 # from the release itself makes them agree again.
 install || { echo "setup: retrying with the release's own package versions" >&2; install -t "$(. /etc/os-release && echo "$VERSION_CODENAME")"; }
+if [ "${missing[*]}" != qemu-user-static ]; then
+  missing=()
+  emulation_missing
+  [ ${#missing[@]} -eq 0 ] || install
+fi
 echo "setup: done"

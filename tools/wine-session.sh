@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs one command inside a Wine session of its own and tears the session down afterwards:
-#   wine-session.sh [--screen WxH] [--wine-dir DIR] [--display :N] -- command [args...]
-# The session is a virtual X display (Xvfb) of the given size, unless --display names one,
+#   wine-session.sh [--arch x86|x64] [--screen WxH] [--wine-dir DIR] [--display :N] -- command [args...]
+# The session is Wine for programs of the given architecture (x86 unless told; see wine-arch.sh),
+# a virtual X display (Xvfb) of the given size, unless --display names one,
 # a private Wine prefix DIR/prefix-WxH with the Korean ANSI code page (949), Wine's debug output off,
 # and a persistent wineserver booted once. Every Wine process started inside shares it, so each one
 # costs tens of milliseconds instead of a prefix boot.
@@ -10,11 +11,15 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=wine-arch.sh
+. "$here/wine-arch.sh"
+arch=x86
 screen=${TARVOLIN_SCREEN:-1024x768}
 wine_dir=${TARVOLIN_WINE_DIR:-$PWD/wine}
 display=""
 while [ $# -gt 0 ]; do
   case "$1" in
+    --arch) arch=$2; shift 2 ;;
     --screen) screen=$2; shift 2 ;;
     --wine-dir) wine_dir=$2; shift 2 ;;
     --display) display=$2; shift 2 ;;
@@ -22,8 +27,11 @@ while [ $# -gt 0 ]; do
     *) break ;;
   esac
 done
-[ $# -gt 0 ] || { echo "usage: $0 [--screen WxH] [--wine-dir DIR] [--display :N] -- command [args...]" >&2; exit 2; }
+[ $# -gt 0 ] || { echo "usage: $0 [--arch x86|x64] [--screen WxH] [--wine-dir DIR] [--display :N] -- command [args...]" >&2; exit 2; }
 [[ $screen =~ ^[0-9]+x[0-9]+$ ]] || { echo "wine-session: bad screen size '$screen'" >&2; exit 2; }
+wine=$(wine_arch_loader "$arch") || exit 2
+# Programs that Wine programs start find the loader here (wine64 would otherwise look for the 32-bit one).
+if [ "$arch" = x64 ]; then export WINELOADER=$wine; else unset WINELOADER; fi
 
 # Wine takes the Windows locale from the locale variables: ko_KR gives GetACP() == 949 even where
 # the Linux locale is not generated. They are set only for Wine's own processes (wine-run.sh does
@@ -92,13 +100,14 @@ mkdir -p "$WINEPREFIX"
 server_started=1
 # Boot the prefix's services now, detached from our pipes: helper processes that inherit a test
 # runner's stdout keep it waiting until they exit.
-"${on_session_cpu[@]}" "${korean[@]}" wine wineboot </dev/null >/dev/null 2>&1 9>&-
+"${on_session_cpu[@]}" "${korean[@]}" "$wine" wineboot </dev/null >/dev/null 2>&1 9>&-
 if [ -n "$new_prefix" ] || [ ! -f "$WINEPREFIX/.tarvolin-configured" ]; then
-  "${on_session_cpu[@]}" "${korean[@]}" "$here/wine-configure.sh" </dev/null >/dev/null 2>&1
+  "${on_session_cpu[@]}" "${korean[@]}" env TARVOLIN_WINE="$wine" "$here/wine-configure.sh" </dev/null >/dev/null 2>&1
   touch "$WINEPREFIX/.tarvolin-configured"
 fi
 
-export TARVOLIN_SESSION_SCREEN=$screen TARVOLIN_SESSION_PREFIX=$WINEPREFIX TARVOLIN_SESSION_CPU=$cpu
+export TARVOLIN_SESSION_SCREEN=$screen TARVOLIN_SESSION_PREFIX=$WINEPREFIX TARVOLIN_SESSION_CPU=$cpu \
+  TARVOLIN_SESSION_ARCH=$arch
 # In the background, so that a signal to this script is handled at once and not after the command.
 "$@" 9>&- &
 child_pid=$!

@@ -1,7 +1,9 @@
-// Drives a running notice from outside for the run command, one step per call:
+// Drives a running notice from outside for the run command and the checks of the shipped program,
+// one step per call:
 //   notice_driver.exe open-viewer    starts the stand-in viewer and waits until its window is shown
 //   notice_driver.exe wait-notice    waits until the notice is shown (exit 0) or 20 s pass (exit 1)
 //   notice_driver.exe where-notice   prints the screen point at the middle of the notice's client area
+//   notice_driver.exe notice-rect    prints the notice's left, top, width and height (exit 1: none shown)
 //   notice_driver.exe where-menu     waits until the notice's context menu is shown, prints its middle
 //   notice_driver.exe wait-about     waits until the About box is shown
 //   notice_driver.exe close-about    presses OK in the About box and waits until it is gone
@@ -100,6 +102,14 @@ int PrintMiddle(HWND window) {
   return 0;
 }
 
+int PrintRect(HWND window) {
+  if (window == nullptr) return 1;
+  RECT rect;
+  GetWindowRect(window, &rect);
+  printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+  return 0;
+}
+
 int CloseViewer() {
   HWND notice = Find(kNoticeCaption);
   HWND viewer = Find(nullptr, kStandInClass);
@@ -137,6 +147,7 @@ int main(int argc, char** argv) {
   if (strcmp(step, "open-viewer") == 0) return OpenViewer();
   if (strcmp(step, "wait-notice") == 0) return WaitFor(kNoticeCaption, 20000) != nullptr ? 0 : 1;
   if (strcmp(step, "where-notice") == 0) return PrintMiddle(Find(kNoticeCaption));
+  if (strcmp(step, "notice-rect") == 0) return PrintRect(Find(kNoticeCaption));
   if (strcmp(step, "where-menu") == 0) return PrintMiddle(WaitFor(nullptr, 10000, kPopupMenuClass));
   if (strcmp(step, "wait-about") == 0) return WaitFor(kAboutCaption, 10000) != nullptr ? 0 : 1;
   if (strcmp(step, "close-about") == 0) {
@@ -152,7 +163,7 @@ int main(int argc, char** argv) {
     return WaitGone(notice, 10000) ? 0 : 1;
   }
   if (strcmp(step, "close-viewer") == 0) return CloseViewer();
-  fprintf(stderr, "usage: notice_driver.exe open-viewer | wait-notice | where-notice | where-menu | wait-about | "
+  fprintf(stderr, "usage: notice_driver.exe open-viewer | wait-notice | where-notice | notice-rect | where-menu | wait-about | "
                   "close-about | check | close-viewer\n");
   return 2;
 }

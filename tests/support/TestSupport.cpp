@@ -13,6 +13,14 @@ std::string SiblingPath(const std::string& fileName) {
   return folder + fileName;
 }
 
+std::string ShippedProgramPath() {
+#ifdef TARVOLIN_SHIPPED_PROGRAM
+  return "Z:" TARVOLIN_SHIPPED_PROGRAM;  // Wine's drive Z: is the Unix root
+#else
+  return SiblingPath("Tarvolin.exe");
+#endif
+}
+
 void PumpMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -12,6 +12,10 @@ namespace tarvolin_test {
 // Full Windows path of a file in the folder of the running test program (the build folder).
 std::string SiblingPath(const std::string& fileName);
 
+// Full Windows path of the shipped program, Tarvolin.exe of the 32-bit build: the tests that read the
+// program as a file read that one in a 64-bit build too (a 64-bit process loads a 32-bit image as data).
+std::string ShippedProgramPath();
+
 // Runs the thread's pending messages, so windows of this thread stay responsive while a test waits.
 void PumpMessages();
 
