@@ -4,7 +4,8 @@
 #       Installs what is missing, builds the program alone in a clean build folder (preset release-x86)
 #       and writes DIR/Tarvolin-<version>-win32.zip (the program and the README) and DIR/SHA256SUMS
 #       (the ZIP and the executable inside it); DIR is dist/ unless given. The same commit gives the
-#       same bytes in any folder, at any time (the ZIP's times are the commit's).
+#       same bytes in any folder, at any time, whoever builds it (the ZIP's entries carry the commit's
+#       time, or SOURCE_DATE_EPOCH when set, and owner 0).
 #       Signing: when TARVOLIN_SIGN_PKCS12 names a PKCS#12 file, the executable is signed (Authenticode,
 #       SHA-256) before it is packed. Its password comes from the file TARVOLIN_SIGN_PASSWORD_FILE names,
 #       or from TARVOLIN_SIGN_PASSWORD; never from the command line. TARVOLIN_SIGN_TIMESTAMP_URL, when
@@ -31,8 +32,6 @@ fail() {
 # Builds in this tree; prints the path of the ZIP. The executable is signed in place between the link
 # and the packing: the package target finds the program up to date and packs the signed file.
 build_release() {
-  # ZIP entries hold local time; the time itself is the commit's (or SOURCE_DATE_EPOCH), set by CMake.
-  export TZ=UTC
   rm -rf build/release-x86
   cmake --preset release-x86 >/dev/null
   cmake --build --preset release-x86 -j "$(nproc)" --target Tarvolin -- -s >/dev/null
