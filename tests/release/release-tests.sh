@@ -66,7 +66,7 @@ make_signer() {
     -passout "file:$dir/$name.pass" -out "$dir/$name-signer.p12"
 }
 
-# verify_says ZIP TEXT [options...]: the verification fails, with exactly one line holding TEXT.
+# verify_refuses ZIP TEXT [options...]: the verification fails, with exactly one line holding TEXT.
 verify_refuses() {
   local zip=$1 text=$2 out status=0
   shift 2
