@@ -1,17 +1,21 @@
-# Run by CPack once the package's files are staged, before they are packed: every file and folder gets
-# the same modification time and permissions, whoever builds it, wherever, whenever.
-# (ZIP entries hold local time: tools/release.sh packs with TZ=UTC.)
-set(time "${CPACK_TARVOLIN_ENTRY_TIME}")
-if(NOT time MATCHES "^[0-9]+$" OR time LESS 315532800)
-  set(time 315532800)  # 1980-01-01, the earliest time a ZIP entry can hold
+# Run by CPack once the ZIP is written. Its writer puts in each entry the time the file was staged and
+# the owner ids of whoever packed it; strip-nondeterminism gives every entry one time, owner 0 and
+# permissions 644 (755 for the program), so that the same commit gives the same ZIP, whoever packs it,
+# wherever, whenever. The time is SOURCE_DATE_EPOCH when the packing is given one, else the commit's.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(time "$ENV{SOURCE_DATE_EPOCH}")
+else()
+  execute_process(COMMAND git log -1 --format=%ct WORKING_DIRECTORY "${CPACK_TARVOLIN_SOURCE_DIR}"
+    OUTPUT_VARIABLE time OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
 endif()
-file(GLOB_RECURSE entries LIST_DIRECTORIES true "${CPACK_TEMPORARY_DIRECTORY}/*")
-foreach(entry IN LISTS entries)
-  if(IS_DIRECTORY "${entry}" OR entry MATCHES "\\.exe$")
-    file(CHMOD "${entry}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
-      WORLD_EXECUTE)
-  else()
-    file(CHMOD "${entry}" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
-  endif()
+# Outside a git checkout there is no commit time: the tool then takes the earliest a ZIP can hold.
+set(timestamp "")
+if(time MATCHES "^[0-9]+$")
+  set(timestamp --timestamp ${time})
+endif()
+find_program(strip_nondeterminism strip-nondeterminism REQUIRED)
+foreach(package IN LISTS CPACK_PACKAGE_FILES)
+  # ZIP entries hold local time: UTC makes it the same everywhere.
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E env TZ=UTC "${strip_nondeterminism}" --type zip ${timestamp} "${package}"
+    COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
-execute_process(COMMAND touch -h -d "@${time}" ${entries} COMMAND_ERROR_IS_FATAL ANY)

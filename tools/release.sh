@@ -2,9 +2,11 @@
 # The release command.
 #   release.sh [--out DIR]
 #       Installs what is missing, builds the program alone in a clean build folder (preset release-x86)
-#       and writes DIR/Tarvolin-<version>-win32.zip (the program and the README) and DIR/SHA256SUMS
-#       (the ZIP and the executable inside it); DIR is dist/ unless given. The same commit gives the
-#       same bytes in any folder, at any time (the ZIP's times are the commit's).
+#       and writes DIR/Tarvolin-<version>-win32.zip (the program and README.txt, for the people who run
+#       it) and DIR/SHA256SUMS (the ZIP and the executable inside it); DIR is dist/ unless given. It
+#       checks that the ZIP holds those two files and nothing else. The same commit gives the
+#       same bytes in any folder, at any time, whoever builds it (the ZIP's entries carry the commit's
+#       time, or SOURCE_DATE_EPOCH when set, and owner 0).
 #       Signing: when TARVOLIN_SIGN_PKCS12 names a PKCS#12 file, the executable is signed (Authenticode,
 #       SHA-256) before it is packed. Its password comes from the file TARVOLIN_SIGN_PASSWORD_FILE names,
 #       or from TARVOLIN_SIGN_PASSWORD; never from the command line. TARVOLIN_SIGN_TIMESTAMP_URL, when
@@ -28,11 +30,10 @@ fail() {
   exit 1
 }
 
-# Builds in this tree; prints the path of the ZIP. The executable is signed in place between the link
-# and the packing: the package target finds the program up to date and packs the signed file.
+# Builds in this tree; prints the path of the ZIP, once it holds what a release holds. The executable is
+# signed in place between the link and the packing: the package target finds the program up to date
+# and packs the signed file.
 build_release() {
-  # ZIP entries hold local time; the time itself is the commit's (or SOURCE_DATE_EPOCH), set by CMake.
-  export TZ=UTC
   rm -rf build/release-x86
   cmake --preset release-x86 >/dev/null
   cmake --build --preset release-x86 -j "$(nproc)" --target Tarvolin -- -s >/dev/null
@@ -42,7 +43,22 @@ build_release() {
     echo "release: no signing key given (TARVOLIN_SIGN_PKCS12): this release is unsigned" >&2
   fi
   cmake --build --preset release-x86 --target package -- -s >/dev/null
-  ls build/release-x86/package/Tarvolin-*-win32.zip
+  local zip
+  zip=$(ls build/release-x86/package/Tarvolin-*-win32.zip)
+  check_entries "$zip"
+  echo "$zip"
+}
+
+# Fails unless the ZIP holds exactly the files of a release, in a folder named like the ZIP: the
+# program and the README for the people who run it.
+check_entries() {
+  local name top listing entries
+  name=$(basename "$1")
+  top=${name%.zip}
+  listing=$(cmake -E tar tf "$1" 2>/dev/null) || fail "$name is not a release: it cannot be read as a ZIP"
+  entries=$(printf '%s\n' "$listing" | sed '/\/$/d' | sort | tr '\n' ' ')
+  [ "$entries" = "$top/README.txt $top/Tarvolin.exe " ] ||
+    fail "$name is not a release: it holds ${entries% } instead of $top/README.txt and $top/Tarvolin.exe"
 }
 
 sign() {
@@ -119,14 +135,11 @@ verify_release() {
   want=$(awk -v n="$name" '$2 == n { print $1 }' "$sums")
   [ -n "$want" ] || fail "$name is not a release: SHA256SUMS has no line for it"
   [ "$(digest "$zip")" = "$want" ] || fail "$name has changed: its SHA-256 is not the one in SHA256SUMS"
+  check_entries "$zip"
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
   (cd "$work" && cmake -E tar xf "$zip") >/dev/null 2>&1 || fail "$name is not a release: it cannot be unpacked as a ZIP"
-  local top=${name%.zip} entries
-  entries=$(cd "$work" && find . -type f | sed 's|^\./||' | sort | tr '\n' ' ')
-  [ "$entries" = "$top/README.md $top/Tarvolin.exe " ] ||
-    fail "$name is not a release: it holds ${entries% } instead of $top/README.md and $top/Tarvolin.exe"
-  local exe=$work/$top/Tarvolin.exe
+  local exe=$work/${name%.zip}/Tarvolin.exe
   want=$(awk '$2 == "Tarvolin.exe" { print $1 }' "$sums")
   [ "$(digest "$exe")" = "$want" ] || fail "Tarvolin.exe in $name has changed: its SHA-256 is not the one in SHA256SUMS"
 

@@ -18,6 +18,7 @@ packages=(
   procps
   # Releases: Authenticode signing and checking, and the certificates of the tests' throwaway signer.
   osslsigncode openssl
+  strip-nondeterminism
   # The caption fuzzer is built for this machine: clang with libFuzzer and AddressSanitizer.
   clang libclang-rt-dev
 )

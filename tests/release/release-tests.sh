@@ -2,8 +2,9 @@
 # Tests of the release command (tools/release.sh), run natively; the signed program is started under
 # Wine through the tests' wrapper. One case per call:
 #   release-tests.sh CASE BUILD_DIR
-#     reproducible   two releases of the same sources, in different folders, at different times and
-#                    time zones, are byte for byte the same; one with a changed string is not
+#     reproducible   two releases of the same commit, made as a user makes them (from two clones, in
+#                    different folders, seconds apart, in different time zones, no SOURCE_DATE_EPOCH), are
+#                    byte for byte the same; one with a changed string is not
 #     signed         a release signed with a throwaway authority's key verifies; one byte flipped, a
 #                    signer of another authority, an unsigned file, a ZIP that is no release and a
 #                    build that differs are each refused with their own line
@@ -16,8 +17,6 @@ build=${2:?usage: $0 CASE BUILD_DIR}
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# The commit's time, as a release of the checkout itself would take it.
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 0)}
 
 failures=0
 check() {
@@ -68,7 +67,7 @@ make_signer() {
     -passout "file:$dir/$name.pass" -out "$dir/$name-signer.p12"
 }
 
-# verify_says ZIP TEXT [options...]: the verification fails, with exactly one line holding TEXT.
+# verify_refuses ZIP TEXT [options...]: the verification fails, with exactly one line holding TEXT.
 verify_refuses() {
   local zip=$1 text=$2 out status=0
   shift 2
@@ -107,11 +106,16 @@ flip_byte() {
 
 case "$case_name" in
   reproducible)
-    copy_tree "$work/one"
-    copy_tree "$work/two"
-    copy_tree "$work/changed"
+    # As a user makes it: nothing in the environment names the time.
+    unset SOURCE_DATE_EPOCH
+    # This checkout's files as one commit of a throwaway repository, cloned as a user clones.
+    copy_tree "$work/origin"
+    git -C "$work/origin" init -q
+    git -C "$work/origin" add -A
+    git -C "$work/origin" -c user.name=Release -c user.email=release@tests.invalid commit -q -m tree
+    for clone in one two changed; do git clone -q "$work/origin" "$work/$clone"; done
     release "$work/one" TZ=Asia/Seoul
-    sleep 2  # another second on the clock
+    sleep 3  # the second release's files are staged seconds after the first's
     release "$work/two" TZ=America/Los_Angeles
     mkdir -p "$work/one/x" "$work/two/x"
     (cd "$work/one/x" && cmake -E tar xf "$(zip_of "$work/one")")
