@@ -134,7 +134,7 @@ bool Xdotool(const std::string& arguments) {
         CloseHandle(file);
         return true;
       },
-      10000);
+      kHangGuardMs);
   DeleteFileA(windowsPath.c_str());
   return finished && code[0] == '0' && (code[1] == '\n' || code[1] == '\0');
 }
