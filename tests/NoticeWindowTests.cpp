@@ -1,5 +1,6 @@
 // The notice window in this process, with the program's own resources linked into the test program:
-// placement, painting, keys, close requests and the watch's timer, driven from its own message loop.
+// placement, painting, keys, close requests and the watch's timer, driven from its own message loop;
+// and how the framework's modal runs end (an end sent from another thread, a quit in a nested run).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -313,6 +314,30 @@ TEST_F(NoticeWindow, AnEndSentFromAnotherThreadReturnsFromDoModalAtOnce) {
   CloseHandle(sender.returned);
   EXPECT_EQ(IDOK, result);
   EXPECT_LT(returnedAfterMs, 1000.0) << "DoModal kept waiting after the end";
+}
+
+// A quit request that comes while a dialog runs over another (the About box over the notice) ends both
+// runs, and is left on the thread for the loop outside them, with its exit code.
+TEST(NestedModalRuns, AQuitInTheInnerRunEndsBothAndIsLeftForTheLoopOutside) {
+  constexpr int kExitCode = 7;
+  CDialog outer(IDD_NOTICE);
+  CDialog inner(IDD_ABOUT, &outer);
+  bool quitPosted = false;
+  ModalRun innerRun = {0, 0};
+  const ModalRun outerRun = RunModalScript(outer, {{[&](HWND) {
+                                             innerRun = RunModalScript(inner, {{[&](HWND) {
+                                                                         PostQuitMessage(kExitCode);
+                                                                         quitPosted = true;
+                                                                       }}});
+                                           }}});
+  MSG quit = {};
+  const bool quitLeft = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+  ASSERT_TRUE(quitPosted) << "the inner run did not start";
+  // -1: the run was left without an end of its own; kGuardResult: it ran on until its guard ended it.
+  EXPECT_EQ(-1, innerRun.result) << "the inner run did not end with the quit";
+  EXPECT_EQ(-1, outerRun.result) << "the outer run did not end with the quit the inner one left";
+  ASSERT_TRUE(quitLeft) << "the quit was taken by the runs: the loop outside them would go on";
+  EXPECT_EQ(static_cast<WPARAM>(kExitCode), quit.wParam);
 }
 
 TEST_F(NoticeWindow, OnlyTheWatchTimerRunsACheck) {
