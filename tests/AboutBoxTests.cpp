@@ -12,6 +12,7 @@
 #include "AboutDlg.h"
 #include "Afx.h"
 #include "ModalScript.h"
+#include "NoticeDriving.h"
 #include "NoticeRules.h"
 #include "TarvolinDlg.h"
 #include "TestSupport.h"
@@ -153,8 +154,7 @@ TEST_F(AboutEntry, TheNoticeHasNoWindowMenuAndItsInitialisationGoesOn) {
                                           visible = IsWindowVisible(dialog) != FALSE;
                                           GetWindowRect(dialog, &placed);
                                           notice.EndDialog(IDABORT);
-                                        }}},
-                                      4000);
+                                        }}});
   EXPECT_EQ(IDABORT, run.result);
   // Without WS_SYSMENU, Wine gives a window no window menu: the entry step stops at once.
   EXPECT_EQ(nullptr, menu);
@@ -238,7 +238,7 @@ TEST_F(NoticeCommands, CommandsOfTheAboutRangeOpenTheAboutBoxAndTheNextOneDoesNo
     steps.push_back({[&](HWND) { probe.goneAfterOk = FindAboutBox() == nullptr; }});
   }
   steps.push_back({[&](HWND) { m_notice.EndDialog(IDABORT); }});
-  const ModalRun run = RunModalScript(m_notice, steps, 5000);
+  const ModalRun run = RunModalScript(m_notice, steps);
   EXPECT_EQ(IDABORT, run.result) << "the notice did not stay open";
   for (const Probe& probe : probes) {
     EXPECT_EQ(probe.opens, probe.opened) << "command " << std::hex << probe.command;
@@ -277,7 +277,7 @@ TEST_F(NoticeCommands, OkEscapeAndTheCloseButtonEndTheAboutBoxAndReenableTheNoti
                      }});
   }
   steps.push_back({[&](HWND) { m_notice.EndDialog(IDABORT); }});
-  const ModalRun run = RunModalScript(m_notice, steps, 5000);
+  const ModalRun run = RunModalScript(m_notice, steps);
   EXPECT_EQ(IDABORT, run.result) << "ending the About box ended the notice";
   for (const Way& way : ways) {
     ASSERT_NE(nullptr, way.about) << way.name << ": no About box";
@@ -289,25 +289,26 @@ TEST_F(NoticeCommands, OkEscapeAndTheCloseButtonEndTheAboutBoxAndReenableTheNoti
 }
 
 TEST_F(NoticeCommands, TheCloseCommandStillEndsTheNoticeWithCancel) {
-  const ModalRun run = RunModalScript(
-      m_notice, {{[](HWND notice) { PostMessageA(notice, WM_SYSCOMMAND, SC_CLOSE, 0); }}}, 4000);
+  const ModalRun run =
+      RunModalScript(m_notice, {{[](HWND notice) { PostMessageA(notice, WM_SYSCOMMAND, SC_CLOSE, 0); }}});
   EXPECT_EQ(IDCANCEL, run.result);
 }
 
 // Ending the notice ends the About box it runs: one close request ends both, with the notice's result.
 TEST_F(NoticeCommands, ACloseRequestWhileTheAboutBoxIsOpenEndsBothWithCancel) {
   HWND about = nullptr;
+  bool openAfterTheRequest = false;
   const ModalRun run = RunModalScript(m_notice,
                                       {{[](HWND notice) { PostMessageA(notice, WM_SYSCOMMAND, IDM_ABOUT, 0); }},
-                                       {
-                                        [&](HWND notice) {
-                                          about = FindAboutBox();
-                                          PostMessageA(notice, WM_CLOSE, 0, 0);
-                                        }}},
-                                      4000);
+                                       {[&](HWND notice) {
+                                         about = FindAboutBox();
+                                         PostMessageA(notice, WM_CLOSE, 0, 0);
+                                       }},
+                                       // Runs only if a run is still open once the request has been handled.
+                                       {[&](HWND) { openAfterTheRequest = true; }}});
   ASSERT_NE(nullptr, about) << "no About box";
   EXPECT_EQ(IDCANCEL, run.result);
-  EXPECT_LT(run.endedAtMs, 2000.0);
+  EXPECT_FALSE(openAfterTheRequest) << "the close request did not end both runs at once";
   EXPECT_FALSE(IsWindow(about));
 }
 
@@ -346,7 +347,7 @@ TEST_F(NoticeCommands, TheAboutBoxIsCentredOnTheNoticeAndKeptInsideTheWorkArea) 
                      }});
   }
   steps.push_back({[&](HWND) { m_notice.EndDialog(IDABORT); }});
-  const ModalRun run = RunModalScript(m_notice, steps, 5000);
+  const ModalRun run = RunModalScript(m_notice, steps);
   EXPECT_EQ(IDABORT, run.result);
 
   for (const Place& place : places) {
@@ -371,17 +372,20 @@ TEST_F(NoticeCommands, TheAboutBoxIsCentredOnTheNoticeAndKeptInsideTheWorkArea) 
 TEST(AboutBoxOfTheProgram, IsOwnedByTheDisabledNoticeShowsItsTextsAndSitsAgainstTheRightEdge) {
   ChildProcess viewer;
   ASSERT_TRUE(viewer.Start("viewer_standin.exe", ViewerCaption()));
-  ASSERT_NE(nullptr, WaitForWindowOf(viewer.Id(), ViewerCaption().c_str(), 10000));
+  ASSERT_NE(nullptr, WaitForWindowOf(viewer.Id(), ViewerCaption().c_str()))
+      << "the stand-in viewer's window did not show";
   ChildProcess program;
   ASSERT_TRUE(program.Start("Tarvolin.exe"));
-  const HWND notice = WaitForWindowOf(program.Id(), kNoticeCaption, 15000);
-  ASSERT_NE(nullptr, notice);
+  const HWND notice = WaitForWindowOf(program.Id(), kNoticeCaption);
+  ASSERT_NE(nullptr, notice) << "the notice did not show";
   ASSERT_TRUE(IsWindowEnabled(notice));
-  EXPECT_EQ(nullptr, WaitForWindowOf(program.Id(), kAboutCaption, 300)) << "an About box before it was asked for";
+  // Painted, so it has handled all its start-up posted: an About box it opened by itself would be shown.
+  ASSERT_TRUE(PaintAfterQueue(notice, kHangGuardMs)) << "the notice did not paint";
+  EXPECT_TRUE(TopLevelWindowsOf(program.Id(), kAboutCaption).empty()) << "an About box before it was asked for";
 
   PostMessageA(notice, WM_SYSCOMMAND, IDM_ABOUT, 0);
-  const HWND about = WaitForWindowOf(program.Id(), kAboutCaption, 10000);
-  ASSERT_NE(nullptr, about);
+  const HWND about = WaitForWindowOf(program.Id(), kAboutCaption);
+  ASSERT_NE(nullptr, about) << "the About command opened no About box";
   EXPECT_EQ(notice, GetWindow(about, GW_OWNER));
   EXPECT_FALSE(IsWindowEnabled(notice)) << "the notice stays enabled under its modal About box";
 
@@ -431,16 +435,17 @@ TEST(AboutBoxOfTheProgram, IsOwnedByTheDisabledNoticeShowsItsTextsAndSitsAgainst
   }
 
   Press(GetDlgItem(about, IDOK));
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000)) << "OK did not end the About box";
-  EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(notice) != FALSE; }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, kHangGuardMs)) << "OK did not end the About box";
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(notice) != FALSE; }, kHangGuardMs))
+      << "the notice did not get its input back";
   EXPECT_TRUE(IsWindow(notice));
   EXPECT_TRUE(program.IsRunning());
 
   PostMessageA(notice, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(program.WaitForExit(10000));
+  EXPECT_TRUE(program.WaitForExit()) << "the close request did not end the program";
   EXPECT_EQ(0u, program.ExitCode());
-  PostMessageA(WaitForWindowOf(viewer.Id(), ViewerCaption().c_str(), 1000), WM_CLOSE, 0, 0);
-  viewer.WaitForExit(10000);
+  PostMessageA(WaitForWindowOf(viewer.Id(), ViewerCaption().c_str()), WM_CLOSE, 0, 0);
+  viewer.WaitForExit();
 }
 
 }  // namespace

@@ -23,13 +23,14 @@ class StandInViewer {
   explicit StandInViewer(const std::string& options = "") {
     const std::string caption = ViewerCaption();
     if (m_process.Start("viewer_standin.exe", options.empty() ? caption : options + " " + caption))
-      m_hWnd = WaitForWindowOf(m_process.Id(), caption.c_str(), 10000);
+      m_hWnd = WaitForWindowOf(m_process.Id(), caption.c_str());
   }
   bool IsOpen() const { return m_hWnd != nullptr; }
-  // Closes the window as a user would; returns when its process has ended.
-  void Close() {
-    PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
-    m_process.WaitForExit(10000);
+  // Closes the window as a user would; true once it is gone (the message is sent, not posted, so that
+  // is on return).
+  bool Close() {
+    SendMessageTimeoutA(m_hWnd, WM_CLOSE, 0, 0, SMTO_NORMAL, kHangGuardMs, nullptr);
+    return !IsWindow(m_hWnd);
   }
 
  private:
@@ -45,7 +46,7 @@ struct RunningNotice {
 
   bool Start(const std::string& arguments = "") {
     if (!process.Start("Tarvolin.exe", arguments)) return false;
-    window = WaitForWindowOf(process.Id(), kNoticeCaption, 15000);
+    window = WaitForWindowOf(process.Id(), kNoticeCaption);
     shownAtMs = NowMs();
     return window != nullptr;
   }
@@ -128,7 +129,7 @@ TEST(EndToEnd, NoticeSitsAtTheBottomRightOfTheScreen) {
   EXPECT_EQ(WS_EX_APPWINDOW, GetWindowLongA(notice.window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
   EXPECT_EQ(0, GetWindowLongA(notice.window, GWL_STYLE) & WS_SYSMENU) << "the notice must have no close button";
   PostMessageA(notice.window, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(notice.process.WaitForExit(10000));
+  EXPECT_TRUE(notice.process.WaitForExit()) << "the close request did not end the program";
 }
 
 TEST(EndToEnd, StaysWhileTheViewerIsOpenAndGoesAtTheFirstCheckAfterItCloses) {
@@ -139,15 +140,18 @@ TEST(EndToEnd, StaysWhileTheViewerIsOpenAndGoesAtTheFirstCheckAfterItCloses) {
   // Two checks pass with the viewer open.
   for (int check = 0; check < 2; ++check) {
     ASSERT_TRUE(PostWatchCheck(notice.window));
-    ASSERT_TRUE(PaintAfterQueue(notice.window, 5000)) << "the notice went while the viewer was open";
+    ASSERT_TRUE(PaintAfterQueue(notice.window, kHangGuardMs)) << "the notice went while the viewer was open";
   }
 
-  viewer.Close();
+  ASSERT_TRUE(viewer.Close()) << "the stand-in viewer's window did not go";
   const double checkedAt = NowMs();
   ASSERT_TRUE(PostWatchCheck(notice.window));
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(notice.window); }, 5000)) << "the check did not end the notice";
+  // Ended by this check, before it paints again: its own timer's check could come only after that paint.
+  EXPECT_FALSE(PaintAfterQueue(notice.window, kHangGuardMs)) << "the check did not end the notice";
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(notice.window); }, kHangGuardMs))
+      << "the notice's window did not go after the check";
   const double windowGoneMs = NowMs() - checkedAt;
-  ASSERT_TRUE(notice.process.WaitForExit(10000));
+  ASSERT_TRUE(notice.process.WaitForExit()) << "the program did not end after its window went";
   printf("check after the viewer closed -> notice gone %.0f ms, process gone %.0f ms\n", windowGoneMs,
          NowMs() - checkedAt);
   EXPECT_EQ(0u, notice.process.ExitCode());
@@ -158,12 +162,13 @@ TEST(EndToEnd, WithNothingOpenItGoesAtTheFirstCheckWhateverTheArguments) {
   ASSERT_FALSE(IsViewerPresent());
   RunningNotice notice;
   ASSERT_TRUE(notice.Start("/close --quit \"" + ViewerCaption() + "\""));
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(notice.window); }, 15000));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(notice.window); }, kHangGuardMs))
+      << "the watch's own timer did not end the notice";
   const double lifetimeMs = NowMs() - notice.shownAtMs;
   printf("shown for %.0f ms\n", lifetimeMs);
   EXPECT_GE(lifetimeMs, 4000.0);
   EXPECT_LE(lifetimeMs, 6500.0);
-  ASSERT_TRUE(notice.process.WaitForExit(10000));
+  ASSERT_TRUE(notice.process.WaitForExit()) << "the program did not end after its window went";
   EXPECT_EQ(0u, notice.process.ExitCode());
 }
 
@@ -183,19 +188,19 @@ TEST(EndToEnd, KeysLeaveTheNoticeOpenButEndAPlainDialog) {
     // The same probe, sent to a plain dialog of the same template, ends it: the probe is real.
     ChildProcess plain;
     ASSERT_TRUE(plain.Start("viewer_standin.exe", "--dialog"));
-    HWND plainWindow = WaitForWindowOf(plain.Id(), kNoticeCaption, 10000);
-    ASSERT_NE(nullptr, plainWindow);
+    HWND plainWindow = WaitForWindowOf(plain.Id(), kNoticeCaption);
+    ASSERT_NE(nullptr, plainWindow) << "the plain dialog did not show";
     PostMessageA(plainWindow, key.message, key.key, flags);
-    ASSERT_TRUE(plain.WaitForExit(5000)) << "key " << key.key << " did not end a plain dialog";
+    ASSERT_TRUE(plain.WaitForExit()) << "key " << key.key << " did not end a plain dialog";
     EXPECT_EQ(key.plainResult, plain.ExitCode());
 
     PostMessageA(notice.window, key.message, key.key, flags);
-    EXPECT_TRUE(PaintAfterQueue(notice.window, 5000)) << "key " << key.key << " ended the notice";
+    EXPECT_TRUE(PaintAfterQueue(notice.window, kHangGuardMs)) << "key " << key.key << " ended the notice";
   }
   ASSERT_TRUE(notice.process.IsRunning());
   // A close request does end it, and the process with it.
   PostMessageA(notice.window, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(notice.process.WaitForExit(10000));
+  EXPECT_TRUE(notice.process.WaitForExit()) << "the close request did not end the program";
   EXPECT_EQ(0u, notice.process.ExitCode());
 }
 
@@ -211,13 +216,13 @@ TEST(EndToEnd, TwoStartsGiveTwoIndependentNotices) {
   EXPECT_TRUE(EqualRect(&a, &b)) << "both notices take the same place";
 
   PostMessageA(first.window, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(first.process.WaitForExit(10000));
+  ASSERT_TRUE(first.process.WaitForExit()) << "the close request did not end the first program";
   EXPECT_TRUE(second.process.IsRunning());
   EXPECT_TRUE(IsWindow(second.window));
 
-  viewer.Close();
+  ASSERT_TRUE(viewer.Close()) << "the stand-in viewer's window did not go";
   ASSERT_TRUE(PostWatchCheck(second.window));
-  EXPECT_TRUE(second.process.WaitForExit(10000)) << "the second notice's own watch did not end it";
+  EXPECT_TRUE(second.process.WaitForExit()) << "the second notice's own watch did not end it";
 }
 
 // Every way a person opens the notice's menu, and its entry leading to the About box. The same input on
@@ -238,11 +243,14 @@ TEST(EndToEnd, APersonReachesTheAboutBoxThroughTheNoticesContextMenu) {
   {
     ChildProcess plain;
     ASSERT_TRUE(plain.Start("viewer_standin.exe", "--dialog"));
-    HWND plainWindow = WaitForWindowOf(plain.Id(), kNoticeCaption, 10000);
-    ASSERT_NE(nullptr, plainWindow);
+    HWND plainWindow = WaitForWindowOf(plain.Id(), kNoticeCaption);
+    ASSERT_NE(nullptr, plainWindow) << "the plain dialog did not show";
     for (const Input& input : inputs) {
       ASSERT_TRUE(input.give(plainWindow)) << input.name << ": xdotool failed";
-      EXPECT_FALSE(WaitUntil([&] { return ShownWindowOfClass(plain.Id(), kPopupMenuClass) != nullptr; }, 1000))
+      // Painted after the input, so the input has been handled (input comes before a paint): a menu it
+      // opened would be shown now.
+      ASSERT_TRUE(PaintAfterQueue(plainWindow, kHangGuardMs)) << input.name << ": the plain dialog did not paint";
+      EXPECT_EQ(nullptr, ShownWindowOfClass(plain.Id(), kPopupMenuClass))
           << input.name << " opened a menu on a plain dialog";
     }
   }
@@ -250,11 +258,12 @@ TEST(EndToEnd, APersonReachesTheAboutBoxThroughTheNoticesContextMenu) {
   RunningNotice notice;
   ASSERT_TRUE(notice.Start());
   const DWORD pid = notice.process.Id();
-  ASSERT_TRUE(PaintAfterQueue(notice.window, 5000));
+  ASSERT_TRUE(PaintAfterQueue(notice.window, kHangGuardMs)) << "the notice did not paint";
   for (const Input& input : inputs) {
     ASSERT_TRUE(input.give(notice.window)) << input.name << ": xdotool failed";
     HWND menu = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (menu = ShownWindowOfClass(pid, kPopupMenuClass)) != nullptr; }, 5000))
+    ASSERT_TRUE(
+        WaitUntil([&] { return (menu = ShownWindowOfClass(pid, kPopupMenuClass)) != nullptr; }, kHangGuardMs))
         << input.name << " opened no menu";
     const RECT menuRect = WindowRect(menu);
     const POINT corner = input.expectedCorner(notice.window);
@@ -262,7 +271,7 @@ TEST(EndToEnd, APersonReachesTheAboutBoxThroughTheNoticesContextMenu) {
     EXPECT_TRUE(menuRect.left <= corner.x && corner.x < menuRect.right) << input.name << " at x " << menuRect.left;
     EXPECT_EQ(corner.y, menuRect.top) << input.name;
     ASSERT_TRUE(Xdotool("key Escape"));
-    EXPECT_TRUE(WaitUntil([&] { return ShownWindowOfClass(pid, kPopupMenuClass) == nullptr; }, 5000))
+    EXPECT_TRUE(WaitUntil([&] { return ShownWindowOfClass(pid, kPopupMenuClass) == nullptr; }, kHangGuardMs))
         << "Escape did not close the menu opened by " << input.name;
     EXPECT_TRUE(IsWindowVisible(notice.window)) << "closing the menu ended the notice";
     EXPECT_EQ(1u, TopLevelWindowsOf(pid).size()) << "closing the menu opened by " << input.name << " left a window";
@@ -270,7 +279,8 @@ TEST(EndToEnd, APersonReachesTheAboutBoxThroughTheNoticesContextMenu) {
 
   ASSERT_TRUE(ClickAt(ClientCentre(notice.window), 3));
   HWND menu = nullptr;
-  ASSERT_TRUE(WaitUntil([&] { return (menu = ShownWindowOfClass(pid, kPopupMenuClass)) != nullptr; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return (menu = ShownWindowOfClass(pid, kPopupMenuClass)) != nullptr; }, kHangGuardMs))
+      << "a right click opened no menu";
   const RECT item = WindowRect(menu);
   ASSERT_TRUE(ClickAt({(item.left + item.right) / 2, (item.top + item.bottom) / 2}, 1));
   HWND about = nullptr;
@@ -280,14 +290,15 @@ TEST(EndToEnd, APersonReachesTheAboutBoxThroughTheNoticesContextMenu) {
           if (window != notice.window && ClassOf(window) == kDialogClass) about = window;
         return about != nullptr;
       },
-      5000))
+      kHangGuardMs))
       << "choosing the entry opened no About box";
   EXPECT_EQ(notice.window, GetWindow(about, GW_OWNER));
   EXPECT_FALSE(IsWindowEnabled(notice.window));
   PostMessageA(about, WM_COMMAND, IDOK, 0);
-  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about) && IsWindowEnabled(notice.window); }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about) && IsWindowEnabled(notice.window); }, kHangGuardMs))
+      << "OK did not end the About box and give the notice back its input";
   PostMessageA(notice.window, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(notice.process.WaitForExit(10000));
+  EXPECT_TRUE(notice.process.WaitForExit()) << "the close request did not end the program";
   EXPECT_EQ(0u, notice.process.ExitCode());
 }
 
@@ -309,7 +320,7 @@ TEST(EndToEnd, TheWatchsEndTakesAnOpenAboutBoxOrMenuWithTheNotice) {
     ASSERT_TRUE(notice.Start());
     const DWORD pid = notice.process.Id();
     // Shown and painted, so that a click finds it on the display.
-    ASSERT_TRUE(PaintAfterQueue(notice.window, 5000));
+    ASSERT_TRUE(PaintAfterQueue(notice.window, kHangGuardMs)) << "the notice did not paint";
     ASSERT_TRUE(over.open(notice.window)) << over.name;
     HWND overWindow = nullptr;
     ASSERT_TRUE(WaitUntil(
@@ -318,7 +329,7 @@ TEST(EndToEnd, TheWatchsEndTakesAnOpenAboutBoxOrMenuWithTheNotice) {
             if (window != notice.window && ClassOf(window) == over.className) overWindow = window;
           return overWindow != nullptr;
         },
-        5000))
+        kHangGuardMs))
         << over.name << " did not open";
     const double checkedAt = NowMs();
     ASSERT_TRUE(PostWatchCheck(notice.window));

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Afx.h"
+#include "NoticeDriving.h"
 #include "PeImage.h"
 #include "TestSupport.h"
 
@@ -258,11 +259,9 @@ PlantingResult RunWithPlantedLibraries(const std::string& exeName, const char* c
     PreferFoundLibraries loaderSetting(copyName);
     ChildProcess program;
     if (program.StartAt(exePath, "", currentFolder, nullptr)) {
-      HWND window = WaitForWindowOf(program.Id(), caption, 15000);
-      result.ran = window != nullptr;
-      // Let it paint (the banner's colour-keyed copy) before looking.
-      InvalidateRect(window, nullptr, TRUE);
-      Sleep(1000);
+      HWND window = WaitForWindowOf(program.Id(), caption);
+      // Shown and painted (the banner's colour-keyed copy loads its library) before looking.
+      result.ran = window != nullptr && PaintAfterQueue(window, kHangGuardMs);
       HMODULE modules[512];
       DWORD bytes = 0;
       if (EnumProcessModules(program.Handle(), modules, sizeof modules, &bytes)) {
@@ -276,7 +275,7 @@ PlantingResult RunWithPlantedLibraries(const std::string& exeName, const char* c
         }
       }
       PostMessageA(window, WM_CLOSE, 0, 0);
-      EXPECT_TRUE(program.WaitForExit(10000));
+      EXPECT_TRUE(program.WaitForExit()) << exeName << ": the close request did not end it";
     }
   }
   for (const std::string& folder : {programFolder, currentFolder}) {
@@ -308,7 +307,8 @@ TEST(PlantedLibraries, AreNotLoadedFromTheProgramsFolderOrTheCurrentFolder) {
   const std::string viewerCaption = ViewerCaption();
   ChildProcess viewer;
   ASSERT_TRUE(viewer.Start("viewer_standin.exe", viewerCaption));
-  ASSERT_NE(nullptr, WaitForWindowOf(viewer.Id(), viewerCaption.c_str(), 10000));
+  ASSERT_NE(nullptr, WaitForWindowOf(viewer.Id(), viewerCaption.c_str()))
+      << "the stand-in viewer's window did not show";
   for (bool beside : {true, false}) {
     const PlantingResult run = RunWithPlantedLibraries("Tarvolin.exe", "Tarvolin", beside);
     const char* where = beside ? "beside the program" : "in the current folder";
@@ -325,8 +325,8 @@ TEST(PlantedLibraries, AreNotLoadedFromTheProgramsFolderOrTheCurrentFolder) {
       RunWithPlantedLibraries("unhardened_control.exe", "Unhardened control", false);
   printf("control, planted in its current folder: loaded %s; ran %s\n",
          Join(controlInCurrentFolder.modulesFromTestFolder).c_str(), Join(controlInCurrentFolder.traces).c_str());
-  PostMessageA(WaitForWindowOf(viewer.Id(), viewerCaption.c_str(), 1000), WM_CLOSE, 0, 0);
-  viewer.WaitForExit(10000);
+  PostMessageA(WaitForWindowOf(viewer.Id(), viewerCaption.c_str()), WM_CLOSE, 0, 0);
+  viewer.WaitForExit();
 }
 
 }  // namespace

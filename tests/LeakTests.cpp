@@ -92,11 +92,11 @@ class LongRun : public ::testing::Test {
   void Run(const char* program) {
     const std::string caption = ViewerCaption();
     ASSERT_TRUE(m_viewer.Start("viewer_standin.exe", caption));
-    m_viewerWindow = WaitForWindowOf(m_viewer.Id(), caption.c_str(), 10000);
-    ASSERT_NE(nullptr, m_viewerWindow);
+    m_viewerWindow = WaitForWindowOf(m_viewer.Id(), caption.c_str());
+    ASSERT_NE(nullptr, m_viewerWindow) << "the stand-in viewer's window did not show";
     ASSERT_TRUE(m_notice.Start(program));
-    m_noticeWindow = WaitForWindowOf(m_notice.Id(), "Tarvolin", 15000);
-    ASSERT_NE(nullptr, m_noticeWindow);
+    m_noticeWindow = WaitForWindowOf(m_notice.Id(), "Tarvolin");
+    ASSERT_NE(nullptr, m_noticeWindow) << "the notice did not show";
 
     DriveNotice(m_noticeWindow, kWarmUpRounds, kWarmUpRounds);
     m_before = SettledCountsOfWindowOwner(m_noticeWindow);
@@ -114,13 +114,19 @@ class LongRun : public ::testing::Test {
     ASSERT_GT(m_before.privateBytes, 0);
   }
 
-  // The checks were real ones: with the viewer gone, one more check ends the notice at once.
+  // The checks were real ones: with the viewer gone, one more check ends the notice at once, before it
+  // paints again (its own timer's check could come only after that paint).
   void ExpectOneCheckEndsItWithoutTheViewer() {
-    PostMessageA(m_viewerWindow, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(m_viewer.WaitForExit(10000));
+    // Sent, not posted: once it returns, the viewer's window is gone.
+    SendMessageTimeoutA(m_viewerWindow, WM_CLOSE, 0, 0, SMTO_NORMAL, kHangGuardMs, nullptr);
+    ASSERT_FALSE(IsWindow(m_viewerWindow)) << "the stand-in viewer's window did not go";
     ASSERT_TRUE(m_notice.IsRunning());
     PostWatchCheck(m_noticeWindow);
-    EXPECT_TRUE(m_notice.WaitForExit(4000)) << "a posted check did not run the watch";
+    EXPECT_FALSE(PaintAfterQueue(m_noticeWindow, kHangGuardMs)) << "a posted check did not run the watch";
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(m_noticeWindow); }, kHangGuardMs))
+        << "the notice's window did not go after the check";
+    EXPECT_TRUE(m_notice.WaitForExit()) << "the notice's process did not end after its window went";
+    EXPECT_TRUE(m_viewer.WaitForExit()) << "the stand-in viewer's process did not end";
   }
 
   ChildProcess m_viewer, m_notice;

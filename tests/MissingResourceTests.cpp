@@ -60,40 +60,45 @@ TEST_F(MissingResources, TheModuleReallyLacksThemButHasTheNoticeTemplate) {
 }
 
 TEST_F(MissingResources, WithoutBannerAndIconNothingIsDrawnButTheWatchEndsTheNotice) {
-  // Control: with the program's own resources the banner covers the client area and there is an icon.
+  // Control: with the program's own resources the banner covers the client area and there is an icon;
+  // and a step after one that leaves the notice open does run (the probe of the check below can fail).
   int offWithBanner = -1;
   LRESULT iconWithResources = 0;
+  bool openAfterTheFirstStep = false;
   {
     CTarvolinDlg notice;
-    RunModalScript(notice,
-                   {{
-                     [&](HWND dialog) {
-                       offWithBanner = PixelsOffBackground(dialog);
-                       iconWithResources = SendMessageA(dialog, WM_GETICON, ICON_BIG, 0);
-                       notice.EndDialog(IDABORT);
-                     }}},
-                   5000);
+    RunModalScript(notice, {{[&](HWND dialog) {
+                              offWithBanner = PixelsOffBackground(dialog);
+                              iconWithResources = SendMessageA(dialog, WM_GETICON, ICON_BIG, 0);
+                            }},
+                            {[&](HWND) {
+                              openAfterTheFirstStep = true;
+                              notice.EndDialog(IDABORT);
+                            }}});
   }
   ASSERT_GT(offWithBanner, 100);
   ASSERT_NE(0, iconWithResources);
+  ASSERT_TRUE(openAfterTheFirstStep);
 
   AfxSetResourceHandle(m_module);
   CTarvolinDlg notice;
   int off = -1;
   LRESULT icon = -1;
-  const ModalRun run = RunModalScript(notice,
-                                      {{
-                                        [&](HWND dialog) {
-                                          InvalidateRect(dialog, nullptr, TRUE);
-                                          UpdateWindow(dialog);
-                                          off = PixelsOffBackground(dialog);
-                                          icon = SendMessageA(dialog, WM_GETICON, ICON_BIG, 0);
-                                          PostWatchCheck(dialog);
-                                        }}},
-                                      4000);
+  bool openAfterTheCheck = false;
+  const ModalRun run = RunModalScript(notice, {{[&](HWND dialog) {
+                                                 InvalidateRect(dialog, nullptr, TRUE);
+                                                 UpdateWindow(dialog);
+                                                 off = PixelsOffBackground(dialog);
+                                                 icon = SendMessageA(dialog, WM_GETICON, ICON_BIG, 0);
+                                                 PostWatchCheck(dialog);
+                                               }},
+                                               // Runs only if the notice is still open once the check
+                                               // has been handled (its own timer would end it later).
+                                               {[&](HWND) { openAfterTheCheck = true; }}});
   EXPECT_EQ(0, off) << "something was drawn without a banner";
   EXPECT_EQ(0, icon) << "the window carries an icon although none exists";
   EXPECT_EQ(IDOK, run.result) << "the watch's check did not end the notice";
+  EXPECT_FALSE(openAfterTheCheck) << "the notice was still open after the watch's check";
 }
 
 // A window of this process with a window menu (the notice itself has none).
@@ -129,13 +134,13 @@ TEST_F(MissingResources, ProgramsLackingOneResourceRunAndEndAtTheFirstCheck) {
     SCOPED_TRACE(program);
     ChildProcess process;
     ASSERT_TRUE(process.Start(program));
-    HWND window = WaitForWindowOf(process.Id(), "Tarvolin", 15000);
+    HWND window = WaitForWindowOf(process.Id(), "Tarvolin");
     ASSERT_NE(nullptr, window) << "no notice shown";
     // (Its icon is not asked for here: under Wine WM_GETICON answers 0 to another process even for the
     // full program. The in-process test above covers the missing icon.)
-    EXPECT_TRUE(PaintAfterQueue(window, 5000)) << "it does not paint";
+    EXPECT_TRUE(PaintAfterQueue(window, kHangGuardMs)) << "it does not paint";
     ASSERT_TRUE(PostWatchCheck(window));
-    ASSERT_TRUE(process.WaitForExit(10000)) << "the watch's check did not end it";
+    ASSERT_TRUE(process.WaitForExit()) << "the watch's check did not end it";
     EXPECT_EQ(0u, process.ExitCode()) << "it did not end normally";
   }
 }

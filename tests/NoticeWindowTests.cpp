@@ -11,6 +11,7 @@
 
 #include "Afx.h"
 #include "ModalScript.h"
+#include "NoticeDriving.h"
 #include "NoticeRules.h"
 #include "PresenceWatch.h"
 #include "TarvolinDlg.h"
@@ -169,8 +170,7 @@ TEST_F(NoticeWindow, SitsAtBottomRightDrawsTheBannerAtTheClientOriginAndCarriesB
           client = ClientPixels(dialog);
           mismatches = CountBannerMismatches(client, BannerPixels(GetModuleHandleA(nullptr)));
           notice.EndDialog(IDABORT);
-        }}},
-      5000);
+        }}});
   EXPECT_EQ(IDABORT, run.result);
   const RECT expected = ComputeNoticeRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   EXPECT_TRUE(EqualRect(&expected, &placed)) << placed.left << "," << placed.top << " " << placed.right << ","
@@ -205,8 +205,7 @@ TEST_F(NoticeWindow, MagentaInAReplacementBannerShowsTheBackground) {
                      client = ClientPixels(dialog);
                      mismatches = CountBannerMismatches(client, banner);
                      notice.EndDialog(IDABORT);
-                   }}},
-                 5000);
+                   }}});
   EXPECT_EQ(0, mismatches);
   EXPECT_EQ(GetSysColor(COLOR_BTNFACE), client.At(120, 30));
   EXPECT_NE(GetSysColor(COLOR_BTNFACE), client.At(99, 30)) << "outside the block the banner is drawn";
@@ -272,8 +271,7 @@ TEST_F(NoticeWindow, TheFirstPaintArmsTheWatchOnceAndRepaintsDoNotArmItAgain) {
           armedAgain = KillTimer(dialog, WATCH_TIMER_ID) != FALSE;
           // The watch's check itself, without a service window, ends the notice.
           PostMessageA(dialog, WM_TIMER, WATCH_TIMER_ID, 0);
-        }}},
-      4000);
+        }}});
   ASSERT_TRUE(beforeThePaint.ran);
   EXPECT_FALSE(painted) << "the probe ran after the first paint: it proves nothing";
   EXPECT_FALSE(armedBeforeThePaint) << "the watch was armed before the first paint";
@@ -293,14 +291,17 @@ TEST_F(NoticeWindow, AnEndSentFromAnotherThreadReturnsFromDoModalAtOnce) {
     double sentAtMs;
     static DWORD WINAPI Run(void* parameter) {
       auto* self = static_cast<Sender*>(parameter);
-      while (self->dialog->m_hWnd == nullptr || !IsWindowVisible(self->dialog->m_hWnd)) Sleep(10);
+      WaitUntil([self] { return self->dialog->m_hWnd != nullptr && IsWindowVisible(self->dialog->m_hWnd); },
+                kHangGuardMs);
       HWND hWnd = self->dialog->m_hWnd;
-      // Let the first paint and whatever else the window start-up posts be handled.
-      Sleep(300);
+      // The first paint and whatever else the window's start-up posted have been handled: the dialog's
+      // loop waits with nothing queued.
+      PaintAfterQueue(hWnd, kHangGuardMs);
       self->sentAtMs = NowMs();
       SendMessageA(hWnd, WM_COMMAND, IDOK, 0);
       // A guard, so that a run that does not wake still ends (with the other result).
-      if (WaitForSingleObject(self->returned, 3000) == WAIT_TIMEOUT) PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+      if (WaitForSingleObject(self->returned, kHangGuardMs) == WAIT_TIMEOUT)
+        PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
       return 0;
     }
   } sender{&dialog, CreateEventA(nullptr, TRUE, FALSE, nullptr), 0};
@@ -309,7 +310,7 @@ TEST_F(NoticeWindow, AnEndSentFromAnotherThreadReturnsFromDoModalAtOnce) {
   const INT_PTR result = dialog.DoModal();
   const double returnedAfterMs = NowMs() - sender.sentAtMs;
   SetEvent(sender.returned);
-  WaitForSingleObject(thread, 5000);
+  WaitForSingleObject(thread, kHangGuardMs);
   CloseHandle(thread);
   CloseHandle(sender.returned);
   EXPECT_EQ(IDOK, result);
@@ -344,22 +345,24 @@ TEST_F(NoticeWindow, OnlyTheWatchTimerRunsACheck) {
   ASSERT_FALSE(IsViewerPresent());
   CTarvolinDlg notice;
   bool aliveAfterOtherTimer = false;
+  bool aliveAfterWatchTimer = false;
   const ModalRun run = RunModalScript(
       notice,
       {{[](HWND dialog) { PostMessageA(dialog, WM_TIMER, WATCH_TIMER_ID + 1, 0); }},
        {[&](HWND dialog) { aliveAfterOtherTimer = IsWindow(dialog) != FALSE; }},
-       {[](HWND dialog) { PostMessageA(dialog, WM_TIMER, WATCH_TIMER_ID, 0); }}},
-      4000);
+       {[](HWND dialog) { PostMessageA(dialog, WM_TIMER, WATCH_TIMER_ID, 0); }},
+       // Runs only if the notice is still open once that message has been handled.
+       {[&](HWND) { aliveAfterWatchTimer = true; }}});
   EXPECT_TRUE(aliveAfterOtherTimer);
   EXPECT_EQ(IDOK, run.result);
-  EXPECT_LT(run.endedAtMs, 2000) << "the watch's own timer message did not run a check";
+  EXPECT_FALSE(aliveAfterWatchTimer) << "the watch's own timer message did not run a check";
 }
 
 TEST_F(NoticeWindow, CloseRequestEndsItWithCancel) {
   ViewerWindow viewer;
   CTarvolinDlg notice;
   const ModalRun run =
-      RunModalScript(notice, {{[](HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); }}}, 4000);
+      RunModalScript(notice, {{[](HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); }}});
   EXPECT_EQ(IDCANCEL, run.result);
 }
 
@@ -370,8 +373,7 @@ INT_PTR ResultAfterKey(CDialog& dialog, UINT message, WPARAM key) {
   const LPARAM flags = message == WM_SYSKEYDOWN ? 0x20000001 : 0x00000001;
   return RunModalScript(dialog,
                         {{[=](HWND hWnd) { PostMessageA(hWnd, message, key, flags); }},
-                         {[&](HWND) { dialog.EndDialog(IDABORT); }}},
-                        4000)
+                         {[&](HWND) { dialog.EndDialog(IDABORT); }}})
       .result;
 }
 

@@ -124,21 +124,21 @@ TEST(Residue, FullRunsLeaveNoSettingAndNoFile) {
   {
     ChildProcess viewer, notice;
     ASSERT_TRUE(viewer.Start("viewer_standin.exe", viewerCaption));
-    HWND viewerWindow = WaitForWindowOf(viewer.Id(), viewerCaption.c_str(), 10000);
-    ASSERT_NE(nullptr, viewerWindow);
+    HWND viewerWindow = WaitForWindowOf(viewer.Id(), viewerCaption.c_str());
+    ASSERT_NE(nullptr, viewerWindow) << "the stand-in viewer's window did not show";
     ASSERT_TRUE(notice.Start("Tarvolin.exe"));
-    HWND window = WaitForWindowOf(notice.Id(), kNoticeCaption, 15000);
-    ASSERT_NE(nullptr, window);
+    HWND window = WaitForWindowOf(notice.Id(), kNoticeCaption);
+    ASSERT_NE(nullptr, window) << "the notice did not show";
     // The About box once, shown and closed as a user would.
     PostMessageA(window, WM_SYSCOMMAND, IDM_ABOUT, 0);
-    HWND about = WaitForWindowOf(notice.Id(), kAboutCaption, 10000);
-    ASSERT_NE(nullptr, about);
+    HWND about = WaitForWindowOf(notice.Id(), kAboutCaption);
+    ASSERT_NE(nullptr, about) << "the About command opened no About box";
     PostMessageA(about, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, kHangGuardMs)) << "OK did not end the About box";
     PostMessageA(viewerWindow, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(viewer.WaitForExit(10000));
+    ASSERT_TRUE(viewer.WaitForExit()) << "the stand-in viewer did not end";
     ASSERT_TRUE(PostWatchCheck(window));
-    ASSERT_TRUE(notice.WaitForExit(10000)) << "the watch did not end the notice";
+    ASSERT_TRUE(notice.WaitForExit()) << "the watch did not end the notice";
     EXPECT_EQ(0u, notice.ExitCode());
   }
   // Ended by close requests while the viewer is open: the window's close message and the window-menu
@@ -146,8 +146,8 @@ TEST(Residue, FullRunsLeaveNoSettingAndNoFile) {
   {
     ChildProcess viewer;
     ASSERT_TRUE(viewer.Start("viewer_standin.exe", viewerCaption));
-    HWND viewerWindow = WaitForWindowOf(viewer.Id(), viewerCaption.c_str(), 10000);
-    ASSERT_NE(nullptr, viewerWindow);
+    HWND viewerWindow = WaitForWindowOf(viewer.Id(), viewerCaption.c_str());
+    ASSERT_NE(nullptr, viewerWindow) << "the stand-in viewer's window did not show";
     const struct {
       UINT message;
       WPARAM wParam;
@@ -155,17 +155,17 @@ TEST(Residue, FullRunsLeaveNoSettingAndNoFile) {
     for (const auto& request : requests) {
       ChildProcess notice;
       ASSERT_TRUE(notice.Start("Tarvolin.exe"));
-      HWND window = WaitForWindowOf(notice.Id(), kNoticeCaption, 15000);
-      ASSERT_NE(nullptr, window);
+      HWND window = WaitForWindowOf(notice.Id(), kNoticeCaption);
+      ASSERT_NE(nullptr, window) << "the notice did not show";
       // At least one check with the viewer open.
       ASSERT_TRUE(PostWatchCheck(window));
-      ASSERT_TRUE(PaintAfterQueue(window, 5000)) << "the check with the viewer open ended the notice";
+      ASSERT_TRUE(PaintAfterQueue(window, kHangGuardMs)) << "the check with the viewer open ended the notice";
       PostMessageA(window, request.message, request.wParam, 0);
-      ASSERT_TRUE(notice.WaitForExit(10000)) << "close request " << request.message << " did not end it";
+      ASSERT_TRUE(notice.WaitForExit()) << "close request " << request.message << " did not end it";
       EXPECT_EQ(0u, notice.ExitCode());
     }
     PostMessageA(viewerWindow, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(viewer.WaitForExit(10000));
+    ASSERT_TRUE(viewer.WaitForExit()) << "the stand-in viewer did not end";
   }
 
   const std::vector<std::string> changes = before.ChangesIn(TakeSnapshot(), Bookkeeping());
