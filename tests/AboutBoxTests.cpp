@@ -15,8 +15,11 @@
 #include "NoticeDriving.h"
 #include "NoticeRules.h"
 #include "TarvolinDlg.h"
+#include "NoticeBesideViewer.h"
 #include "TestSupport.h"
+#include "ViewerWindow.h"
 #include "WinApp.h"
+#include "WindowMenuProbe.h"
 #include "resource.h"
 
 using namespace tarvolin_test;
@@ -26,71 +29,6 @@ namespace {
 // The entry's text and the About box's caption in code page 949, byte for byte ("정보" is C1 A4 BA B8).
 const char kEntryText[] = "Tarvolin \xC1\xA4\xBA\xB8(&A)...";
 const char kAboutCaption[] = "Tarvolin \xC1\xA4\xBA\xB8";
-const char kNoticeCaption[] = "Tarvolin";
-
-// A top-level window with a window menu (WS_SYSMENU), never shown.
-class WindowWithMenu {
- public:
-  WindowWithMenu() {
-    m_hWnd = CreateWindowExA(0, "Static", "window with a window menu", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
-                             nullptr, GetModuleHandleA(nullptr), nullptr);
-  }
-  ~WindowWithMenu() { DestroyWindow(m_hWnd); }
-  HWND m_hWnd;
-};
-
-// A visible window of this process captioned like the viewer, so the watch leaves the notice open.
-class ViewerWindow {
- public:
-  ViewerWindow() {
-    m_hWnd = CreateWindowExA(0, "Static", ViewerCaption().c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300,
-                             150, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  }
-  ~ViewerWindow() { DestroyWindow(m_hWnd); }
-  HWND m_hWnd;
-};
-
-struct MenuItem {
-  UINT type;
-  UINT id;
-  std::string text;
-  bool operator==(const MenuItem& other) const {
-    return type == other.type && id == other.id && text == other.text;
-  }
-};
-
-std::vector<MenuItem> ItemsOf(HMENU menu) {
-  std::vector<MenuItem> items;
-  const int count = menu != nullptr ? GetMenuItemCount(menu) : 0;
-  for (int i = 0; i < count; ++i) {
-    char text[256] = "";
-    MENUITEMINFOA info = {};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING;
-    info.dwTypeData = text;
-    info.cch = sizeof text;
-    GetMenuItemInfoA(menu, i, TRUE, &info);
-    items.push_back({info.fType, info.wID, text});
-  }
-  return items;
-}
-
-struct MenuChange {
-  std::vector<MenuItem> before;
-  std::vector<MenuItem> after;
-};
-
-// Adds the About entry to a fresh window's own window menu with the strings of `resources`.
-MenuChange AddEntryWith(HINSTANCE resources) {
-  WindowWithMenu window;
-  MenuChange change;
-  change.before = ItemsOf(GetSystemMenu(window.m_hWnd, FALSE));
-  AfxSetResourceHandle(resources);
-  AddAboutMenuEntry(window.m_hWnd);
-  AfxSetResourceHandle(nullptr);
-  change.after = ItemsOf(GetSystemMenu(window.m_hWnd, FALSE));
-  return change;
-}
 
 bool HasStringBlockOf(HMODULE module, UINT id) {
   return FindResourceA(module, MAKEINTRESOURCEA(id / 16 + 1), MAKEINTRESOURCEA(6) /* RT_STRING */) != nullptr;
@@ -102,7 +40,7 @@ class AboutEntry : public ::testing::Test {
 };
 
 TEST_F(AboutEntry, WithTheStringTheWindowMenuEndsWithTheEntryAndTheContextMenuHoldsOnlyIt) {
-  const MenuChange change = AddEntryWith(GetModuleHandleA(nullptr));
+  const MenuChange change = AddAboutEntryWith(GetModuleHandleA(nullptr));
   ASSERT_FALSE(change.before.empty()) << "the window got no window menu";
   ASSERT_EQ(change.before.size() + 2, change.after.size());
   for (size_t i = 0; i < change.before.size(); ++i) EXPECT_TRUE(change.before[i] == change.after[i]) << "item " << i;
@@ -131,7 +69,7 @@ TEST_F(AboutEntry, WithTheStringMissingOrEmptyNoMenuGetsTheEntry) {
     HMODULE module = LoadLibraryA(SiblingPath(c.module).c_str());
     ASSERT_NE(nullptr, module) << c.module;
     EXPECT_EQ(c.hasBlock, HasStringBlockOf(module, IDS_ABOUT_MENU)) << c.module;
-    const MenuChange change = AddEntryWith(module);
+    const MenuChange change = AddAboutEntryWith(module);
     ASSERT_FALSE(change.before.empty()) << "the window got no window menu";
     EXPECT_TRUE(change.before == change.after) << c.module << ": " << change.before.size() << " items before, "
                                                << change.after.size() << " after";
@@ -195,12 +133,6 @@ HWND FindAboutBox() {
 
 // Presses a button as the mouse would: the button itself reports the click to the dialog.
 void Press(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
-
-RECT WindowRect(HWND hWnd) {
-  RECT rect = {};
-  GetWindowRect(hWnd, &rect);
-  return rect;
-}
 
 RECT WorkAreaOf(HWND hWnd) {
   MONITORINFO info = {};
@@ -370,14 +302,10 @@ TEST_F(NoticeCommands, TheAboutBoxIsCentredOnTheNoticeAndKeptInsideTheWorkArea) 
 
 // The real program, with the stand-in viewer open so that its watch keeps the notice.
 TEST(AboutBoxOfTheProgram, IsOwnedByTheDisabledNoticeShowsItsTextsAndSitsAgainstTheRightEdge) {
-  ChildProcess viewer;
-  ASSERT_TRUE(viewer.Start("viewer_standin.exe", ViewerCaption()));
-  ASSERT_NE(nullptr, WaitForWindowOf(viewer.Id(), ViewerCaption().c_str()))
-      << "the stand-in viewer's window did not show";
-  ChildProcess program;
-  ASSERT_TRUE(program.Start("Tarvolin.exe"));
-  const HWND notice = WaitForWindowOf(program.Id(), kNoticeCaption);
-  ASSERT_NE(nullptr, notice) << "the notice did not show";
+  NoticeBesideViewer both;
+  ASSERT_TRUE(both.Start()) << both.Missing();
+  ChildProcess& program = both.notice.process;
+  const HWND notice = both.notice.window;
   ASSERT_TRUE(IsWindowEnabled(notice));
   // Painted, so it has handled all its start-up posted: an About box it opened by itself would be shown.
   ASSERT_TRUE(PaintAfterQueue(notice, kHangGuardMs)) << "the notice did not paint";
@@ -441,11 +369,8 @@ TEST(AboutBoxOfTheProgram, IsOwnedByTheDisabledNoticeShowsItsTextsAndSitsAgainst
   EXPECT_TRUE(IsWindow(notice));
   EXPECT_TRUE(program.IsRunning());
 
-  PostMessageA(notice, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(program.WaitForExit()) << "the close request did not end the program";
+  EXPECT_TRUE(both.notice.Close()) << "the close request did not end the program";
   EXPECT_EQ(0u, program.ExitCode());
-  PostMessageA(WaitForWindowOf(viewer.Id(), ViewerCaption().c_str()), WM_CLOSE, 0, 0);
-  viewer.WaitForExit();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "NoticeBesideViewer.h"
 #include "NoticeDriving.h"
 #include "PresenceWatch.h"
 #include "TestSupport.h"
@@ -15,48 +16,8 @@ using namespace tarvolin_test;
 
 namespace {
 
-const char kNoticeCaption[] = "Tarvolin";
-
-// A stand-in viewer window in a process of its own.
-class StandInViewer {
- public:
-  explicit StandInViewer(const std::string& options = "") {
-    const std::string caption = ViewerCaption();
-    if (m_process.Start("viewer_standin.exe", options.empty() ? caption : options + " " + caption))
-      m_hWnd = WaitForWindowOf(m_process.Id(), caption.c_str());
-  }
-  bool IsOpen() const { return m_hWnd != nullptr; }
-  // Closes the window as a user would; true once it is gone (the message is sent, not posted, so that
-  // is on return).
-  bool Close() {
-    SendMessageTimeoutA(m_hWnd, WM_CLOSE, 0, 0, SMTO_NORMAL, kHangGuardMs, nullptr);
-    return !IsWindow(m_hWnd);
-  }
-
- private:
-  ChildProcess m_process;
-  HWND m_hWnd = nullptr;
-};
-
-// The program, and its notice window once it is shown.
-struct RunningNotice {
-  ChildProcess process;
-  HWND window = nullptr;
-  double shownAtMs = 0;
-
-  bool Start(const std::string& arguments = "") {
-    if (!process.Start("Tarvolin.exe", arguments)) return false;
-    window = WaitForWindowOf(process.Id(), kNoticeCaption);
-    shownAtMs = NowMs();
-    return window != nullptr;
-  }
-};
-
-RECT WindowRect(HWND hWnd) {
-  RECT rect = {};
-  GetWindowRect(hWnd, &rect);
-  return rect;
-}
+// The stand-in's plain dialog of the notice's template (--dialog), without the notice's key filter and menu.
+const char kPlainDialog[] = "viewer_standin.exe";
 
 std::string ClassOf(HWND hWnd) {
   char name[64] = "";
@@ -104,11 +65,9 @@ bool ClickAt(POINT point, int button) {
 bool FocusNoticeCaption() { return Xdotool("search --onlyvisible --name ^Tarvolin$ windowfocus"); }
 
 TEST(EndToEnd, NoticeSitsAtTheBottomRightOfTheScreen) {
-  StandInViewer viewer;
-  ASSERT_TRUE(viewer.IsOpen());
-  RunningNotice notice;
-  ASSERT_TRUE(notice.Start());
-  const RECT rect = WindowRect(notice.window);
+  NoticeBesideViewer both;
+  ASSERT_TRUE(both.Start()) << both.Missing();
+  const RECT rect = WindowRect(both.notice.window);
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
   // The expected corners, written out for the screen sizes the tests run on.
@@ -126,42 +85,40 @@ TEST(EndToEnd, NoticeSitsAtTheBottomRightOfTheScreen) {
   EXPECT_TRUE(known) << "no expectation for a " << width << "x" << height << " screen";
   EXPECT_EQ(242, rect.right - rect.left);
   EXPECT_EQ(90, rect.bottom - rect.top);
-  EXPECT_EQ(WS_EX_APPWINDOW, GetWindowLongA(notice.window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
-  EXPECT_EQ(0, GetWindowLongA(notice.window, GWL_STYLE) & WS_SYSMENU) << "the notice must have no close button";
-  PostMessageA(notice.window, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(notice.process.WaitForExit()) << "the close request did not end the program";
+  EXPECT_EQ(WS_EX_APPWINDOW, GetWindowLongA(both.notice.window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+  EXPECT_EQ(0, GetWindowLongA(both.notice.window, GWL_STYLE) & WS_SYSMENU) << "the notice must have no close button";
+  EXPECT_TRUE(both.notice.Close()) << "the close request did not end the program";
 }
 
 TEST(EndToEnd, StaysWhileTheViewerIsOpenAndGoesAtTheFirstCheckAfterItCloses) {
-  StandInViewer viewer;
-  ASSERT_TRUE(viewer.IsOpen());
-  RunningNotice notice;
-  ASSERT_TRUE(notice.Start());
+  NoticeBesideViewer both;
+  ASSERT_TRUE(both.Start()) << both.Missing();
   // Two checks pass with the viewer open.
   for (int check = 0; check < 2; ++check) {
-    ASSERT_TRUE(PostWatchCheck(notice.window));
-    ASSERT_TRUE(PaintAfterQueue(notice.window, kHangGuardMs)) << "the notice went while the viewer was open";
+    ASSERT_TRUE(PostWatchCheck(both.notice.window));
+    ASSERT_TRUE(PaintAfterQueue(both.notice.window, kHangGuardMs)) << "the notice went while the viewer was open";
   }
 
-  ASSERT_TRUE(viewer.Close()) << "the stand-in viewer's window did not go";
+  ASSERT_TRUE(both.viewer.Close()) << "the stand-in viewer's window did not go";
   const double checkedAt = NowMs();
-  ASSERT_TRUE(PostWatchCheck(notice.window));
+  ASSERT_TRUE(PostWatchCheck(both.notice.window));
   // Ended by this check, before it paints again: its own timer's check could come only after that paint.
-  EXPECT_FALSE(PaintAfterQueue(notice.window, kHangGuardMs)) << "the check did not end the notice";
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(notice.window); }, kHangGuardMs))
+  EXPECT_FALSE(PaintAfterQueue(both.notice.window, kHangGuardMs)) << "the check did not end the notice";
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(both.notice.window); }, kHangGuardMs))
       << "the notice's window did not go after the check";
   const double windowGoneMs = NowMs() - checkedAt;
-  ASSERT_TRUE(notice.process.WaitForExit()) << "the program did not end after its window went";
+  ASSERT_TRUE(both.notice.process.WaitForExit()) << "the program did not end after its window went";
   printf("check after the viewer closed -> notice gone %.0f ms, process gone %.0f ms\n", windowGoneMs,
          NowMs() - checkedAt);
-  EXPECT_EQ(0u, notice.process.ExitCode());
+  EXPECT_EQ(0u, both.notice.process.ExitCode());
 }
 
 // The one test that lets the real timer run: the first check comes five seconds after the notice shows.
 TEST(EndToEnd, WithNothingOpenItGoesAtTheFirstCheckWhateverTheArguments) {
   ASSERT_FALSE(IsViewerPresent());
   RunningNotice notice;
-  ASSERT_TRUE(notice.Start("/close --quit \"" + ViewerCaption() + "\""));
+  ASSERT_TRUE(notice.Start("Tarvolin.exe", "/close --quit \"" + ViewerCaption() + "\""))
+      << "the notice did not show";
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(notice.window); }, kHangGuardMs))
       << "the watch's own timer did not end the notice";
   const double lifetimeMs = NowMs() - notice.shownAtMs;
@@ -173,54 +130,47 @@ TEST(EndToEnd, WithNothingOpenItGoesAtTheFirstCheckWhateverTheArguments) {
 }
 
 TEST(EndToEnd, KeysLeaveTheNoticeOpenButEndAPlainDialog) {
-  StandInViewer viewer;
-  ASSERT_TRUE(viewer.IsOpen());
   const struct {
     UINT message;
     WPARAM key;
     DWORD plainResult;
   } keys[] = {{WM_KEYDOWN, VK_ESCAPE, IDCANCEL}, {WM_KEYDOWN, VK_RETURN, IDOK}, {WM_SYSKEYDOWN, VK_F4, IDCANCEL}};
 
-  RunningNotice notice;
-  ASSERT_TRUE(notice.Start());
+  NoticeBesideViewer both;
+  ASSERT_TRUE(both.Start()) << both.Missing();
   for (const auto& key : keys) {
     const LPARAM flags = key.message == WM_SYSKEYDOWN ? 0x20000001 : 0x00000001;
     // The same probe, sent to a plain dialog of the same template, ends it: the probe is real.
-    ChildProcess plain;
-    ASSERT_TRUE(plain.Start("viewer_standin.exe", "--dialog"));
-    HWND plainWindow = WaitForWindowOf(plain.Id(), kNoticeCaption);
-    ASSERT_NE(nullptr, plainWindow) << "the plain dialog did not show";
-    PostMessageA(plainWindow, key.message, key.key, flags);
-    ASSERT_TRUE(plain.WaitForExit()) << "key " << key.key << " did not end a plain dialog";
-    EXPECT_EQ(key.plainResult, plain.ExitCode());
+    RunningNotice plain;
+    ASSERT_TRUE(plain.Start(kPlainDialog, "--dialog")) << "the plain dialog did not show";
+    PostMessageA(plain.window, key.message, key.key, flags);
+    ASSERT_TRUE(plain.process.WaitForExit()) << "key " << key.key << " did not end a plain dialog";
+    EXPECT_EQ(key.plainResult, plain.process.ExitCode());
 
-    PostMessageA(notice.window, key.message, key.key, flags);
-    EXPECT_TRUE(PaintAfterQueue(notice.window, kHangGuardMs)) << "key " << key.key << " ended the notice";
+    PostMessageA(both.notice.window, key.message, key.key, flags);
+    EXPECT_TRUE(PaintAfterQueue(both.notice.window, kHangGuardMs)) << "key " << key.key << " ended the notice";
   }
-  ASSERT_TRUE(notice.process.IsRunning());
+  ASSERT_TRUE(both.notice.process.IsRunning());
   // A close request does end it, and the process with it.
-  PostMessageA(notice.window, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(notice.process.WaitForExit()) << "the close request did not end the program";
-  EXPECT_EQ(0u, notice.process.ExitCode());
+  EXPECT_TRUE(both.notice.Close()) << "the close request did not end the program";
+  EXPECT_EQ(0u, both.notice.process.ExitCode());
 }
 
 TEST(EndToEnd, TwoStartsGiveTwoIndependentNotices) {
-  StandInViewer viewer;
-  ASSERT_TRUE(viewer.IsOpen());
-  RunningNotice first, second;
-  ASSERT_TRUE(first.Start());
-  ASSERT_TRUE(second.Start());
-  ASSERT_NE(first.window, second.window);
-  const RECT a = WindowRect(first.window);
+  NoticeBesideViewer both;
+  ASSERT_TRUE(both.Start()) << both.Missing();
+  RunningNotice second;
+  ASSERT_TRUE(second.Start()) << "the second notice did not show";
+  ASSERT_NE(both.notice.window, second.window);
+  const RECT a = WindowRect(both.notice.window);
   const RECT b = WindowRect(second.window);
   EXPECT_TRUE(EqualRect(&a, &b)) << "both notices take the same place";
 
-  PostMessageA(first.window, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(first.process.WaitForExit()) << "the close request did not end the first program";
+  ASSERT_TRUE(both.notice.Close()) << "the close request did not end the first program";
   EXPECT_TRUE(second.process.IsRunning());
   EXPECT_TRUE(IsWindow(second.window));
 
-  ASSERT_TRUE(viewer.Close()) << "the stand-in viewer's window did not go";
+  ASSERT_TRUE(both.viewer.Close()) << "the stand-in viewer's window did not go";
   ASSERT_TRUE(PostWatchCheck(second.window));
   EXPECT_TRUE(second.process.WaitForExit()) << "the second notice's own watch did not end it";
 }
@@ -229,7 +179,7 @@ TEST(EndToEnd, TwoStartsGiveTwoIndependentNotices) {
 // a plain dialog of the notice's template opens nothing: the probe sees only menus that are there.
 TEST(EndToEnd, APersonReachesTheAboutBoxThroughTheNoticesContextMenu) {
   StandInViewer viewer;
-  ASSERT_TRUE(viewer.IsOpen());
+  ASSERT_TRUE(viewer.Open()) << "the stand-in viewer's window did not show";
   struct Input {
     const char* name;
     bool (*give)(HWND window);
@@ -241,22 +191,20 @@ TEST(EndToEnd, APersonReachesTheAboutBoxThroughTheNoticesContextMenu) {
       {"Applications key", [](HWND) { return FocusNoticeCaption() && Xdotool("key Menu"); }, ClientTopLeft},
   };
   {
-    ChildProcess plain;
-    ASSERT_TRUE(plain.Start("viewer_standin.exe", "--dialog"));
-    HWND plainWindow = WaitForWindowOf(plain.Id(), kNoticeCaption);
-    ASSERT_NE(nullptr, plainWindow) << "the plain dialog did not show";
+    RunningNotice plain;
+    ASSERT_TRUE(plain.Start(kPlainDialog, "--dialog")) << "the plain dialog did not show";
     for (const Input& input : inputs) {
-      ASSERT_TRUE(input.give(plainWindow)) << input.name << ": xdotool failed";
+      ASSERT_TRUE(input.give(plain.window)) << input.name << ": xdotool failed";
       // Painted after the input, so the input has been handled (input comes before a paint): a menu it
       // opened would be shown now.
-      ASSERT_TRUE(PaintAfterQueue(plainWindow, kHangGuardMs)) << input.name << ": the plain dialog did not paint";
-      EXPECT_EQ(nullptr, ShownWindowOfClass(plain.Id(), kPopupMenuClass))
+      ASSERT_TRUE(PaintAfterQueue(plain.window, kHangGuardMs)) << input.name << ": the plain dialog did not paint";
+      EXPECT_EQ(nullptr, ShownWindowOfClass(plain.process.Id(), kPopupMenuClass))
           << input.name << " opened a menu on a plain dialog";
     }
   }
 
   RunningNotice notice;
-  ASSERT_TRUE(notice.Start());
+  ASSERT_TRUE(notice.Start()) << "the notice did not show";
   const DWORD pid = notice.process.Id();
   ASSERT_TRUE(PaintAfterQueue(notice.window, kHangGuardMs)) << "the notice did not paint";
   for (const Input& input : inputs) {
@@ -297,8 +245,7 @@ TEST(EndToEnd, APersonReachesTheAboutBoxThroughTheNoticesContextMenu) {
   PostMessageA(about, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about) && IsWindowEnabled(notice.window); }, kHangGuardMs))
       << "OK did not end the About box and give the notice back its input";
-  PostMessageA(notice.window, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(notice.process.WaitForExit()) << "the close request did not end the program";
+  EXPECT_TRUE(notice.Close()) << "the close request did not end the program";
   EXPECT_EQ(0u, notice.process.ExitCode());
 }
 
@@ -317,7 +264,7 @@ TEST(EndToEnd, TheWatchsEndTakesAnOpenAboutBoxOrMenuWithTheNotice) {
   };
   for (const auto& over : overs) {
     RunningNotice notice;
-    ASSERT_TRUE(notice.Start());
+    ASSERT_TRUE(notice.Start()) << "the notice did not show";
     const DWORD pid = notice.process.Id();
     // Shown and painted, so that a click finds it on the display.
     ASSERT_TRUE(PaintAfterQueue(notice.window, kHangGuardMs)) << "the notice did not paint";

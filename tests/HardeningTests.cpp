@@ -16,6 +16,7 @@
 #include "Afx.h"
 #include "NoticeDriving.h"
 #include "PeImage.h"
+#include "StandInViewer.h"
 #include "TestSupport.h"
 
 using namespace tarvolin_test;
@@ -304,11 +305,8 @@ TEST(PlantedLibraries, AreNotLoadedFromTheProgramsFolderOrTheCurrentFolder) {
   ASSERT_GE(control.traces.size(), 2u) << "the probe does not see a planted library being loaded";
   ASSERT_FALSE(control.modulesFromTestFolder.empty());
 
-  const std::string viewerCaption = ViewerCaption();
-  ChildProcess viewer;
-  ASSERT_TRUE(viewer.Start("viewer_standin.exe", viewerCaption));
-  ASSERT_NE(nullptr, WaitForWindowOf(viewer.Id(), viewerCaption.c_str()))
-      << "the stand-in viewer's window did not show";
+  StandInViewer viewer;
+  ASSERT_TRUE(viewer.Open()) << "the stand-in viewer's window did not show";
   for (bool beside : {true, false}) {
     const PlantingResult run = RunWithPlantedLibraries("Tarvolin.exe", "Tarvolin", beside);
     const char* where = beside ? "beside the program" : "in the current folder";
@@ -325,8 +323,7 @@ TEST(PlantedLibraries, AreNotLoadedFromTheProgramsFolderOrTheCurrentFolder) {
       RunWithPlantedLibraries("unhardened_control.exe", "Unhardened control", false);
   printf("control, planted in its current folder: loaded %s; ran %s\n",
          Join(controlInCurrentFolder.modulesFromTestFolder).c_str(), Join(controlInCurrentFolder.traces).c_str());
-  PostMessageA(WaitForWindowOf(viewer.Id(), viewerCaption.c_str()), WM_CLOSE, 0, 0);
-  viewer.WaitForExit();
+  viewer.Close();
 }
 
 }  // namespace

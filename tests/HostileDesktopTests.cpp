@@ -12,6 +12,7 @@
 
 #include "NoticeDriving.h"
 #include "PresenceWatch.h"
+#include "RunningNotice.h"
 #include "TestSupport.h"
 
 using namespace tarvolin_test;
@@ -83,19 +84,18 @@ struct NoticeOutcome {
 
 NoticeOutcome RunNoticeChecks(int checks) {
   NoticeOutcome outcome;
-  ChildProcess notice;
-  if (!notice.Start("Tarvolin.exe")) return outcome;
-  HWND window = WaitForWindowOf(notice.Id(), "Tarvolin");
-  outcome.started = window != nullptr;
+  RunningNotice running;
+  outcome.started = running.Start();
   if (!outcome.started) return outcome;
+  ChildProcess& notice = running.process;
+  const HWND window = running.window;
   const double start = NowMs();
   for (int i = 0; i < checks; ++i) PostWatchCheck(window);
   if (PaintAfterQueue(window, static_cast<DWORD>(kCheckLimitMs) * checks) && Answers(window, kHangGuardMs)) {
     outcome.perCheckMs = (NowMs() - start) / checks;
     outcome.answered = true;
     outcome.stayed = notice.IsRunning();
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    notice.WaitForExit();
+    running.Close();
   } else {
     // The window went: a check ended the notice, and the program ends with it. A stuck notice would
     // neither answer nor end.

@@ -9,8 +9,8 @@
 
 #include <vector>
 
+#include "NoticeBesideViewer.h"
 #include "NoticeDriving.h"
-#include "PresenceWatch.h"
 #include "TestSupport.h"
 
 using namespace tarvolin_test;
@@ -90,13 +90,8 @@ TEST(LeakCounts, FollowWhatThisProcessCreatesAndFrees) {
 class LongRun : public ::testing::Test {
  protected:
   void Run(const char* program) {
-    const std::string caption = ViewerCaption();
-    ASSERT_TRUE(m_viewer.Start("viewer_standin.exe", caption));
-    m_viewerWindow = WaitForWindowOf(m_viewer.Id(), caption.c_str());
-    ASSERT_NE(nullptr, m_viewerWindow) << "the stand-in viewer's window did not show";
-    ASSERT_TRUE(m_notice.Start(program));
-    m_noticeWindow = WaitForWindowOf(m_notice.Id(), "Tarvolin");
-    ASSERT_NE(nullptr, m_noticeWindow) << "the notice did not show";
+    ASSERT_TRUE(m_both.Start(program)) << m_both.Missing();
+    m_noticeWindow = m_both.notice.window;
 
     DriveNotice(m_noticeWindow, kWarmUpRounds, kWarmUpRounds);
     m_before = SettledCountsOfWindowOwner(m_noticeWindow);
@@ -117,20 +112,17 @@ class LongRun : public ::testing::Test {
   // The checks were real ones: with the viewer gone, one more check ends the notice at once, before it
   // paints again (its own timer's check could come only after that paint).
   void ExpectOneCheckEndsItWithoutTheViewer() {
-    // Sent, not posted: once it returns, the viewer's window is gone.
-    SendMessageTimeoutA(m_viewerWindow, WM_CLOSE, 0, 0, SMTO_NORMAL, kHangGuardMs, nullptr);
-    ASSERT_FALSE(IsWindow(m_viewerWindow)) << "the stand-in viewer's window did not go";
-    ASSERT_TRUE(m_notice.IsRunning());
+    ASSERT_TRUE(m_both.viewer.Close()) << "the stand-in viewer's window did not go";
+    ASSERT_TRUE(m_both.notice.process.IsRunning());
     PostWatchCheck(m_noticeWindow);
     EXPECT_FALSE(PaintAfterQueue(m_noticeWindow, kHangGuardMs)) << "a posted check did not run the watch";
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(m_noticeWindow); }, kHangGuardMs))
         << "the notice's window did not go after the check";
-    EXPECT_TRUE(m_notice.WaitForExit()) << "the notice's process did not end after its window went";
-    EXPECT_TRUE(m_viewer.WaitForExit()) << "the stand-in viewer's process did not end";
+    EXPECT_TRUE(m_both.notice.process.WaitForExit()) << "the notice's process did not end after its window went";
+    EXPECT_TRUE(m_both.viewer.process.WaitForExit()) << "the stand-in viewer's process did not end";
   }
 
-  ChildProcess m_viewer, m_notice;
-  HWND m_viewerWindow = nullptr;
+  NoticeBesideViewer m_both;
   HWND m_noticeWindow = nullptr;
   ProcessCounts m_before, m_after;
   SoakRun m_run;

@@ -6,13 +6,14 @@
 
 #include <string>
 
-#include "AboutDlg.h"
 #include "Afx.h"
 #include "ModalScript.h"
 #include "NoticeDriving.h"
 #include "PresenceWatch.h"
+#include "RunningNotice.h"
 #include "TarvolinDlg.h"
 #include "TestSupport.h"
+#include "WindowMenuProbe.h"
 
 using namespace tarvolin_test;
 
@@ -101,29 +102,14 @@ TEST_F(MissingResources, WithoutBannerAndIconNothingIsDrawnButTheWatchEndsTheNot
   EXPECT_FALSE(openAfterTheCheck) << "the notice was still open after the watch's check";
 }
 
-// A window of this process with a window menu (the notice itself has none).
-HWND OpenWindowWithMenu() {
-  return CreateWindowExA(0, "STATIC", "Menu probe", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr,
-                         nullptr, nullptr, nullptr);
-}
-
 TEST_F(MissingResources, WithoutStringOneHundredAndOneTheWindowMenuIsUnchanged) {
-  HWND control = OpenWindowWithMenu();
-  HMENU controlMenu = GetSystemMenu(control, FALSE);
-  ASSERT_NE(nullptr, controlMenu);
-  const int itemsBefore = GetMenuItemCount(controlMenu);
-  AddAboutMenuEntry(control);
-  EXPECT_EQ(itemsBefore + 2, GetMenuItemCount(controlMenu)) << "the probe sees no entry even with the string";
-  DestroyWindow(control);
-
-  AfxSetResourceHandle(m_module);
-  HWND window = OpenWindowWithMenu();
-  HMENU menu = GetSystemMenu(window, FALSE);
-  ASSERT_NE(nullptr, menu);
-  const int items = GetMenuItemCount(menu);
-  AddAboutMenuEntry(window);
-  EXPECT_EQ(items, GetMenuItemCount(menu));
-  DestroyWindow(window);
+  // Control: with the program's own string the probe sees the separator and the entry added.
+  const MenuChange control = AddAboutEntryWith(GetModuleHandleA(nullptr));
+  const MenuChange change = AddAboutEntryWith(m_module);
+  ASSERT_FALSE(control.before.empty()) << "the window got no window menu";
+  ASSERT_FALSE(change.before.empty()) << "the window got no window menu";
+  EXPECT_EQ(control.before.size() + 2, control.after.size()) << "the probe sees no entry even with the string";
+  EXPECT_EQ(change.before.size(), change.after.size());
 }
 
 // The test builds of the program, each lacking one resource, run as a user would start them.
@@ -132,16 +118,14 @@ TEST_F(MissingResources, ProgramsLackingOneResourceRunAndEndAtTheFirstCheck) {
                                   "Tarvolin_without_string.exe"};
   for (const char* program : programs) {
     SCOPED_TRACE(program);
-    ChildProcess process;
-    ASSERT_TRUE(process.Start(program));
-    HWND window = WaitForWindowOf(process.Id(), "Tarvolin");
-    ASSERT_NE(nullptr, window) << "no notice shown";
+    RunningNotice notice;
+    ASSERT_TRUE(notice.Start(program)) << "no notice shown";
     // (Its icon is not asked for here: under Wine WM_GETICON answers 0 to another process even for the
     // full program. The in-process test above covers the missing icon.)
-    EXPECT_TRUE(PaintAfterQueue(window, kHangGuardMs)) << "it does not paint";
-    ASSERT_TRUE(PostWatchCheck(window));
-    ASSERT_TRUE(process.WaitForExit()) << "the watch's check did not end it";
-    EXPECT_EQ(0u, process.ExitCode()) << "it did not end normally";
+    EXPECT_TRUE(PaintAfterQueue(notice.window, kHangGuardMs)) << "it does not paint";
+    ASSERT_TRUE(PostWatchCheck(notice.window));
+    ASSERT_TRUE(notice.process.WaitForExit()) << "the watch's check did not end it";
+    EXPECT_EQ(0u, notice.process.ExitCode()) << "it did not end normally";
   }
 }
 

@@ -16,6 +16,7 @@
 #include "PresenceWatch.h"
 #include "TarvolinDlg.h"
 #include "TestSupport.h"
+#include "ViewerWindow.h"
 #include "resource.h"
 
 using namespace tarvolin_test;
@@ -23,22 +24,6 @@ using namespace tarvolin_test;
 namespace {
 
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
-
-// A visible window of this process captioned like the viewer: the service is in use while it lives.
-class ViewerWindow {
- public:
-  ViewerWindow() {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "NoticeTestViewer";
-    RegisterClassA(&windowClass);
-    m_hWnd = CreateWindowExA(0, windowClass.lpszClassName, ViewerCaption().c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                             10, 10, 300, 150, nullptr, nullptr, windowClass.hInstance, nullptr);
-  }
-  ~ViewerWindow() { DestroyWindow(m_hWnd); }
-  HWND m_hWnd;
-};
 
 // Pixels as 0x00RRGGBB, top-down rows.
 struct Pixels {

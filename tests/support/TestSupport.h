@@ -65,6 +65,9 @@ std::vector<HWND> TopLevelWindowsOf(DWORD pid, const char* caption = nullptr);
 // The first such window once there is one, or null after timeoutMs.
 HWND WaitForWindowOf(DWORD pid, const char* caption, DWORD timeoutMs = kHangGuardMs);
 
+// The window's outer rectangle in screen coordinates (empty if it has gone).
+RECT WindowRect(HWND hWnd);
+
 // Real input on the session's display, as a person gives it: runs the Linux side's xdotool with the
 // arguments (e.g. "mousemove 10 20 click 3", "key shift+F10") and waits for it. False if it could not
 // run or failed.
