@@ -9,9 +9,7 @@
 
 namespace {
 // The manifest declares no DPI awareness: on high-DPI screens the system scales the whole window, so
-// the banner's fixed 242 x 65 and the notice's fixed 242 x 90 stay consistent with each other.
-constexpr int kBannerWidth = 242;
-constexpr int kBannerHeight = 65;
+// the banner's fixed size and the notice's fixed size (NoticeRules.h) stay consistent with each other.
 constexpr COLORREF kBannerTransparent = RGB(255, 0, 255);
 }  // namespace
 

@@ -1,6 +1,6 @@
-// The About box and its window-menu entry: the entry on a window that has a window menu, the notice's
-// window-menu commands and the About box's place, in this process; then the real program's About box,
-// watched from outside as a user would see it.
+// The About box and the menu entry that opens it: the entry in a window menu and in the notice's context
+// menu, the About command (a window-menu command, which the context menu sends too) and the About box's
+// place, in this process; then the real program's About box, watched from outside as a user would see it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -31,7 +31,7 @@ const char kEntryText[] = "Tarvolin \xC1\xA4\xBA\xB8(&A)...";
 const char kAboutCaption[] = "Tarvolin \xC1\xA4\xBA\xB8";
 
 bool HasStringBlockOf(HMODULE module, UINT id) {
-  return FindResourceA(module, MAKEINTRESOURCEA(id / 16 + 1), MAKEINTRESOURCEA(6) /* RT_STRING */) != nullptr;
+  return FindResourceA(module, MAKEINTRESOURCEA(id / 16 + 1), RT_STRING) != nullptr;
 }
 
 class AboutEntry : public ::testing::Test {
@@ -264,9 +264,10 @@ TEST_F(NoticeCommands, TheAboutBoxIsCentredOnTheNoticeAndKeptInsideTheWorkArea) 
     steps.push_back({[&](HWND notice) {
                        const RECT work = WorkAreaOf(notice);
                        if (place.where == Where::Middle)
-                         MoveWindow(notice, CentreX(work) - 121, CentreY(work) - 45, 242, 90, TRUE);
+                         MoveWindow(notice, CentreX(work) - kNoticeWidth / 2, CentreY(work) - kNoticeHeight / 2,
+                                    kNoticeWidth, kNoticeHeight, TRUE);
                        if (place.where == Where::PartlyOffTopLeft)
-                         MoveWindow(notice, work.left - 100, work.top - 40, 242, 90, TRUE);
+                         MoveWindow(notice, work.left - 100, work.top - 40, kNoticeWidth, kNoticeHeight, TRUE);
                        PostMessageA(notice, WM_SYSCOMMAND, IDM_ABOUT, 0);
                      }});
     steps.push_back({[&](HWND notice) {

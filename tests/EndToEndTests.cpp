@@ -8,6 +8,7 @@
 
 #include "NoticeBesideViewer.h"
 #include "NoticeDriving.h"
+#include "NoticeRules.h"
 #include "PresenceWatch.h"
 #include "TestSupport.h"
 #include "resource.h"
@@ -83,8 +84,8 @@ TEST(EndToEnd, NoticeSitsAtTheBottomRightOfTheScreen) {
     EXPECT_EQ(expected.top, rect.top);
   }
   EXPECT_TRUE(known) << "no expectation for a " << width << "x" << height << " screen";
-  EXPECT_EQ(242, rect.right - rect.left);
-  EXPECT_EQ(90, rect.bottom - rect.top);
+  EXPECT_EQ(kNoticeWidth, rect.right - rect.left);
+  EXPECT_EQ(kNoticeHeight, rect.bottom - rect.top);
   EXPECT_EQ(WS_EX_APPWINDOW, GetWindowLongA(both.notice.window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
   EXPECT_EQ(0, GetWindowLongA(both.notice.window, GWL_STYLE) & WS_SYSMENU) << "the notice must have no close button";
   EXPECT_TRUE(both.notice.Close()) << "the close request did not end the program";

@@ -1,6 +1,6 @@
 // Long runs leave nothing behind: the real program holds no more GDI objects, windows, kernel handles
 // or private memory after hundreds of paints and checks than before. The counts come from outside the
-// process (see soak/ProcessCounters.h); a test build that leaks on purpose shows that they can fail.
+// process (see support/ProcessCounters.h); a test build that leaks on purpose shows that they can fail.
 // The full 10,000-round run is tools/soak.sh.
 #include <gtest/gtest.h>
 #include <windows.h>

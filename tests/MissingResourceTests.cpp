@@ -1,6 +1,7 @@
 // A missing resource leaves its effect out and nothing else: without the banner nothing is drawn but
-// the watch is armed all the same; without the icon the window has none; without string 101 the window
-// menu gets no entry. The program runs and ends as usual in every case.
+// the watch is armed all the same; without the icon the window has none; without string 101 (the About
+// entry's text) a window menu gets no entry (the notice has none; its context menu's case is in
+// AboutBoxTests.cpp). The program runs and ends as usual in every case.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -14,6 +15,7 @@
 #include "TarvolinDlg.h"
 #include "TestSupport.h"
 #include "WindowMenuProbe.h"
+#include "resource.h"
 
 using namespace tarvolin_test;
 
@@ -48,16 +50,16 @@ class MissingResources : public ::testing::Test {
 };
 
 TEST_F(MissingResources, TheModuleReallyLacksThemButHasTheNoticeTemplate) {
-  EXPECT_EQ(nullptr, FindResourceA(m_module, MAKEINTRESOURCEA(129), MAKEINTRESOURCEA(2)));   // RT_BITMAP
-  EXPECT_EQ(nullptr, FindResourceA(m_module, MAKEINTRESOURCEA(128), MAKEINTRESOURCEA(14)));  // RT_GROUP_ICON
+  EXPECT_EQ(nullptr, FindResourceA(m_module, MAKEINTRESOURCEA(IDB_BANNER), RT_BITMAP));
+  EXPECT_EQ(nullptr, FindResourceA(m_module, MAKEINTRESOURCEA(IDI_APP), RT_GROUP_ICON));
   char text[64] = "";
-  EXPECT_EQ(0, LoadStringA(m_module, 101, text, sizeof text));
-  EXPECT_NE(nullptr, FindResourceA(m_module, MAKEINTRESOURCEA(102), MAKEINTRESOURCEA(5)));  // RT_DIALOG
+  EXPECT_EQ(0, LoadStringA(m_module, IDS_ABOUT_MENU, text, sizeof text));
+  EXPECT_NE(nullptr, FindResourceA(m_module, MAKEINTRESOURCEA(IDD_NOTICE), RT_DIALOG));
   // The same look-ups find all of them in the program's own resources, linked into this test.
   HMODULE own = GetModuleHandleA(nullptr);
-  EXPECT_NE(nullptr, FindResourceA(own, MAKEINTRESOURCEA(129), MAKEINTRESOURCEA(2)));
-  EXPECT_NE(nullptr, FindResourceA(own, MAKEINTRESOURCEA(128), MAKEINTRESOURCEA(14)));
-  EXPECT_GT(LoadStringA(own, 101, text, sizeof text), 0);
+  EXPECT_NE(nullptr, FindResourceA(own, MAKEINTRESOURCEA(IDB_BANNER), RT_BITMAP));
+  EXPECT_NE(nullptr, FindResourceA(own, MAKEINTRESOURCEA(IDI_APP), RT_GROUP_ICON));
+  EXPECT_GT(LoadStringA(own, IDS_ABOUT_MENU, text, sizeof text), 0);
 }
 
 TEST_F(MissingResources, WithoutBannerAndIconNothingIsDrawnButTheWatchEndsTheNotice) {

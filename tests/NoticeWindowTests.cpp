@@ -93,8 +93,8 @@ Pixels BannerPixels(HINSTANCE module) {
 int CountBannerMismatches(const Pixels& client, const Pixels& banner) {
   const COLORREF background = GetSysColor(COLOR_BTNFACE);
   int mismatches = 0;
-  for (int y = 0; y < client.height && y < 65; ++y) {
-    for (int x = 0; x < client.width && x < 242; ++x) {
+  for (int y = 0; y < client.height && y < kBannerHeight; ++y) {
+    for (int x = 0; x < client.width && x < kBannerWidth; ++x) {
       const COLORREF source = banner.At(x, y);
       const COLORREF expected = source == kMagenta ? background : source;
       if (client.At(x, y) != expected) ++mismatches;
@@ -107,8 +107,8 @@ TEST(NoticeRect, BottomRightOfTheScreen) {
   const RECT small = ComputeNoticeRect(1024, 768);
   EXPECT_EQ(782, small.left);
   EXPECT_EQ(618, small.top);
-  EXPECT_EQ(242, small.right - small.left);
-  EXPECT_EQ(90, small.bottom - small.top);
+  EXPECT_EQ(kNoticeWidth, small.right - small.left);
+  EXPECT_EQ(kNoticeHeight, small.bottom - small.top);
   const RECT large = ComputeNoticeRect(1920, 1080);
   EXPECT_EQ(1678, large.left);
   EXPECT_EQ(930, large.top);
@@ -160,9 +160,9 @@ TEST_F(NoticeWindow, SitsAtBottomRightDrawsTheBannerAtTheClientOriginAndCarriesB
   const RECT expected = ComputeNoticeRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   EXPECT_TRUE(EqualRect(&expected, &placed)) << placed.left << "," << placed.top << " " << placed.right << ","
                                              << placed.bottom;
-  // Caption and frame take part of the 242 x 90 window: the banner is clipped at the right.
+  // Caption and frame take part of the window: the banner is clipped at the right.
   ASSERT_GT(client.width, 200);
-  ASSERT_LT(client.width, 242);
+  ASSERT_LT(client.width, kBannerWidth);
   ASSERT_GT(client.height, 40);
   EXPECT_EQ(0, mismatches);
   // Both icons, for the caption and the task switcher, are the program's own.
@@ -176,7 +176,7 @@ TEST_F(NoticeWindow, MagentaInAReplacementBannerShowsTheBackground) {
   HMODULE replacement = LoadLibraryA(SiblingPath("test_magenta_banner.dll").c_str());
   ASSERT_NE(nullptr, replacement);
   const Pixels banner = BannerPixels(replacement);
-  ASSERT_EQ(242, banner.width);
+  ASSERT_EQ(kBannerWidth, banner.width);
   ASSERT_EQ(kMagenta, banner.At(120, 30)) << "the replacement banner has no magenta block";
   AfxSetResourceHandle(replacement);
 
