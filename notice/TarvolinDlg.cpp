@@ -97,7 +97,7 @@ void CTarvolinDlg::TrackAboutMenu(POINT at) {
   const UINT command = static_cast<UINT>(
       TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, m_hWnd, nullptr));
   DestroyMenu(menu);
-  // The same way as the window-menu entry, so that the About box is opened in one place only.
+  // As the window-menu command it is (WM_SYSCOMMAND), so that the About box is opened in one place only.
   if (command == IDM_ABOUT) SendMessageA(m_hWnd, WM_SYSCOMMAND, IDM_ABOUT, 0);
 }
 

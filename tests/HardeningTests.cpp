@@ -236,7 +236,7 @@ class PreferFoundLibraries {
 };
 
 // Copies exeName into a fresh folder, plants the libraries beside it or in the folder it is started in,
-// runs it until its window caption `caption` shows, and looks at what it loaded.
+// runs it until its window captioned `caption` shows and has painted, and looks at what it loaded.
 PlantingResult RunWithPlantedLibraries(const std::string& exeName, const char* caption, bool besideProgram) {
   char temp[MAX_PATH] = "";
   GetTempPathA(MAX_PATH, temp);
