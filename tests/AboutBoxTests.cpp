@@ -305,8 +305,8 @@ TEST_F(NoticeCommands, TheAboutBoxIsCentredOnTheNoticeAndKeptInsideTheWorkArea) 
 TEST(AboutBoxOfTheProgram, IsOwnedByTheDisabledNoticeShowsItsTextsAndSitsAgainstTheRightEdge) {
   NoticeBesideViewer both;
   ASSERT_TRUE(both.Start()) << both.Missing();
-  ChildProcess& program = both.notice.process;
   const HWND notice = both.notice.window;
+  ChildProcess& program = both.notice.process;
   ASSERT_TRUE(IsWindowEnabled(notice));
   // Painted, so it has handled all its start-up posted: an About box it opened by itself would be shown.
   ASSERT_TRUE(PaintAfterQueue(notice, kHangGuardMs)) << "the notice did not paint";
