@@ -62,7 +62,7 @@ HWND CDialog::FindOwner() const {
 
 INT_PTR CDialog::DoModal() {
   HINSTANCE resources = AfxGetResourceHandle();
-  HRSRC found = FindResourceA(resources, MAKEINTRESOURCEA(m_nIDTemplate), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
+  HRSRC found = FindResourceA(resources, MAKEINTRESOURCEA(m_nIDTemplate), RT_DIALOG);
   HGLOBAL loaded = found != nullptr ? LoadResource(resources, found) : nullptr;
   auto* dialogTemplate = static_cast<const DLGTEMPLATE*>(loaded != nullptr ? LockResource(loaded) : nullptr);
   if (dialogTemplate == nullptr) return -1;

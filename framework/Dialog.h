@@ -14,7 +14,8 @@ class CDialog : public CCmdTarget {
 
   // Creates the window, disables the owner, runs the modal loop until EndDialog, re-enables the owner
   // and destroys the window. Returns the value given to EndDialog, or -1 if the window could not be
-  // created (for instance, the template is missing).
+  // created (for instance, the template is missing) or the thread was asked to quit: the run then
+  // ends and leaves WM_QUIT on the thread for the loop outside it.
   INT_PTR DoModal();
   // Ends the modal run with nResult once the current message has been handled, and hides the window
   // at once. Whatever runs modally inside this dialog's run ends with it: the dialogs it opened (with

@@ -3,13 +3,11 @@
 #include "resource.h"
 
 RECT ComputeNoticeRect(int screenWidth, int screenHeight) {
-  constexpr int kWidth = 242;
-  constexpr int kHeight = 90;
   RECT rect;
-  rect.left = screenWidth - kWidth;
-  rect.top = screenHeight - 150;
-  rect.right = rect.left + kWidth;
-  rect.bottom = rect.top + kHeight;
+  rect.right = screenWidth;
+  rect.bottom = screenHeight - kNoticeBottomMargin;
+  rect.left = rect.right - kNoticeWidth;
+  rect.top = rect.bottom - kNoticeHeight;
   return rect;
 }
 

@@ -9,9 +9,7 @@
 
 namespace {
 // The manifest declares no DPI awareness: on high-DPI screens the system scales the whole window, so
-// the banner's fixed 242 x 65 and the notice's fixed 242 x 90 stay consistent with each other.
-constexpr int kBannerWidth = 242;
-constexpr int kBannerHeight = 65;
+// the banner's fixed size and the notice's fixed size (NoticeRules.h) stay consistent with each other.
 constexpr COLORREF kBannerTransparent = RGB(255, 0, 255);
 }  // namespace
 
@@ -99,7 +97,7 @@ void CTarvolinDlg::TrackAboutMenu(POINT at) {
   const UINT command = static_cast<UINT>(
       TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, m_hWnd, nullptr));
   DestroyMenu(menu);
-  // The same way as the window-menu entry, so that the About box is opened in one place only.
+  // As the window-menu command it is (WM_SYSCOMMAND), so that the About box is opened in one place only.
   if (command == IDM_ABOUT) SendMessageA(m_hWnd, WM_SYSCOMMAND, IDM_ABOUT, 0);
 }
 

@@ -1,6 +1,6 @@
-// The About box and its window-menu entry: the entry on a window that has a window menu, the notice's
-// window-menu commands and the About box's place, in this process; then the real program's About box,
-// watched from outside as a user would see it.
+// The About box and the menu entry that opens it: the entry in a window menu and in the notice's context
+// menu, the About command (a window-menu command, which the context menu sends too) and the About box's
+// place, in this process; then the real program's About box, watched from outside as a user would see it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,10 +12,14 @@
 #include "AboutDlg.h"
 #include "Afx.h"
 #include "ModalScript.h"
+#include "NoticeDriving.h"
 #include "NoticeRules.h"
 #include "TarvolinDlg.h"
+#include "NoticeBesideViewer.h"
 #include "TestSupport.h"
+#include "ViewerWindow.h"
 #include "WinApp.h"
+#include "WindowMenuProbe.h"
 #include "resource.h"
 
 using namespace tarvolin_test;
@@ -25,74 +29,9 @@ namespace {
 // The entry's text and the About box's caption in code page 949, byte for byte ("정보" is C1 A4 BA B8).
 const char kEntryText[] = "Tarvolin \xC1\xA4\xBA\xB8(&A)...";
 const char kAboutCaption[] = "Tarvolin \xC1\xA4\xBA\xB8";
-const char kNoticeCaption[] = "Tarvolin";
-
-// A top-level window with a window menu (WS_SYSMENU), never shown.
-class WindowWithMenu {
- public:
-  WindowWithMenu() {
-    m_hWnd = CreateWindowExA(0, "Static", "window with a window menu", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
-                             nullptr, GetModuleHandleA(nullptr), nullptr);
-  }
-  ~WindowWithMenu() { DestroyWindow(m_hWnd); }
-  HWND m_hWnd;
-};
-
-// A visible window of this process captioned like the viewer, so the watch leaves the notice open.
-class ViewerWindow {
- public:
-  ViewerWindow() {
-    m_hWnd = CreateWindowExA(0, "Static", ViewerCaption().c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300,
-                             150, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  }
-  ~ViewerWindow() { DestroyWindow(m_hWnd); }
-  HWND m_hWnd;
-};
-
-struct MenuItem {
-  UINT type;
-  UINT id;
-  std::string text;
-  bool operator==(const MenuItem& other) const {
-    return type == other.type && id == other.id && text == other.text;
-  }
-};
-
-std::vector<MenuItem> ItemsOf(HMENU menu) {
-  std::vector<MenuItem> items;
-  const int count = menu != nullptr ? GetMenuItemCount(menu) : 0;
-  for (int i = 0; i < count; ++i) {
-    char text[256] = "";
-    MENUITEMINFOA info = {};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING;
-    info.dwTypeData = text;
-    info.cch = sizeof text;
-    GetMenuItemInfoA(menu, i, TRUE, &info);
-    items.push_back({info.fType, info.wID, text});
-  }
-  return items;
-}
-
-struct MenuChange {
-  std::vector<MenuItem> before;
-  std::vector<MenuItem> after;
-};
-
-// Adds the About entry to a fresh window's own window menu with the strings of `resources`.
-MenuChange AddEntryWith(HINSTANCE resources) {
-  WindowWithMenu window;
-  MenuChange change;
-  change.before = ItemsOf(GetSystemMenu(window.m_hWnd, FALSE));
-  AfxSetResourceHandle(resources);
-  AddAboutMenuEntry(window.m_hWnd);
-  AfxSetResourceHandle(nullptr);
-  change.after = ItemsOf(GetSystemMenu(window.m_hWnd, FALSE));
-  return change;
-}
 
 bool HasStringBlockOf(HMODULE module, UINT id) {
-  return FindResourceA(module, MAKEINTRESOURCEA(id / 16 + 1), MAKEINTRESOURCEA(6) /* RT_STRING */) != nullptr;
+  return FindResourceA(module, MAKEINTRESOURCEA(id / 16 + 1), RT_STRING) != nullptr;
 }
 
 class AboutEntry : public ::testing::Test {
@@ -101,7 +40,7 @@ class AboutEntry : public ::testing::Test {
 };
 
 TEST_F(AboutEntry, WithTheStringTheWindowMenuEndsWithTheEntryAndTheContextMenuHoldsOnlyIt) {
-  const MenuChange change = AddEntryWith(GetModuleHandleA(nullptr));
+  const MenuChange change = AddAboutEntryWith(GetModuleHandleA(nullptr));
   ASSERT_FALSE(change.before.empty()) << "the window got no window menu";
   ASSERT_EQ(change.before.size() + 2, change.after.size());
   for (size_t i = 0; i < change.before.size(); ++i) EXPECT_TRUE(change.before[i] == change.after[i]) << "item " << i;
@@ -130,7 +69,7 @@ TEST_F(AboutEntry, WithTheStringMissingOrEmptyNoMenuGetsTheEntry) {
     HMODULE module = LoadLibraryA(SiblingPath(c.module).c_str());
     ASSERT_NE(nullptr, module) << c.module;
     EXPECT_EQ(c.hasBlock, HasStringBlockOf(module, IDS_ABOUT_MENU)) << c.module;
-    const MenuChange change = AddEntryWith(module);
+    const MenuChange change = AddAboutEntryWith(module);
     ASSERT_FALSE(change.before.empty()) << "the window got no window menu";
     EXPECT_TRUE(change.before == change.after) << c.module << ": " << change.before.size() << " items before, "
                                                << change.after.size() << " after";
@@ -153,8 +92,7 @@ TEST_F(AboutEntry, TheNoticeHasNoWindowMenuAndItsInitialisationGoesOn) {
                                           visible = IsWindowVisible(dialog) != FALSE;
                                           GetWindowRect(dialog, &placed);
                                           notice.EndDialog(IDABORT);
-                                        }}},
-                                      4000);
+                                        }}});
   EXPECT_EQ(IDABORT, run.result);
   // Without WS_SYSMENU, Wine gives a window no window menu: the entry step stops at once.
   EXPECT_EQ(nullptr, menu);
@@ -196,12 +134,6 @@ HWND FindAboutBox() {
 // Presses a button as the mouse would: the button itself reports the click to the dialog.
 void Press(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
 
-RECT WindowRect(HWND hWnd) {
-  RECT rect = {};
-  GetWindowRect(hWnd, &rect);
-  return rect;
-}
-
 RECT WorkAreaOf(HWND hWnd) {
   MONITORINFO info = {};
   info.cbSize = sizeof info;
@@ -238,7 +170,7 @@ TEST_F(NoticeCommands, CommandsOfTheAboutRangeOpenTheAboutBoxAndTheNextOneDoesNo
     steps.push_back({[&](HWND) { probe.goneAfterOk = FindAboutBox() == nullptr; }});
   }
   steps.push_back({[&](HWND) { m_notice.EndDialog(IDABORT); }});
-  const ModalRun run = RunModalScript(m_notice, steps, 5000);
+  const ModalRun run = RunModalScript(m_notice, steps);
   EXPECT_EQ(IDABORT, run.result) << "the notice did not stay open";
   for (const Probe& probe : probes) {
     EXPECT_EQ(probe.opens, probe.opened) << "command " << std::hex << probe.command;
@@ -277,7 +209,7 @@ TEST_F(NoticeCommands, OkEscapeAndTheCloseButtonEndTheAboutBoxAndReenableTheNoti
                      }});
   }
   steps.push_back({[&](HWND) { m_notice.EndDialog(IDABORT); }});
-  const ModalRun run = RunModalScript(m_notice, steps, 5000);
+  const ModalRun run = RunModalScript(m_notice, steps);
   EXPECT_EQ(IDABORT, run.result) << "ending the About box ended the notice";
   for (const Way& way : ways) {
     ASSERT_NE(nullptr, way.about) << way.name << ": no About box";
@@ -289,25 +221,26 @@ TEST_F(NoticeCommands, OkEscapeAndTheCloseButtonEndTheAboutBoxAndReenableTheNoti
 }
 
 TEST_F(NoticeCommands, TheCloseCommandStillEndsTheNoticeWithCancel) {
-  const ModalRun run = RunModalScript(
-      m_notice, {{[](HWND notice) { PostMessageA(notice, WM_SYSCOMMAND, SC_CLOSE, 0); }}}, 4000);
+  const ModalRun run =
+      RunModalScript(m_notice, {{[](HWND notice) { PostMessageA(notice, WM_SYSCOMMAND, SC_CLOSE, 0); }}});
   EXPECT_EQ(IDCANCEL, run.result);
 }
 
 // Ending the notice ends the About box it runs: one close request ends both, with the notice's result.
 TEST_F(NoticeCommands, ACloseRequestWhileTheAboutBoxIsOpenEndsBothWithCancel) {
   HWND about = nullptr;
+  bool openAfterTheRequest = false;
   const ModalRun run = RunModalScript(m_notice,
                                       {{[](HWND notice) { PostMessageA(notice, WM_SYSCOMMAND, IDM_ABOUT, 0); }},
-                                       {
-                                        [&](HWND notice) {
-                                          about = FindAboutBox();
-                                          PostMessageA(notice, WM_CLOSE, 0, 0);
-                                        }}},
-                                      4000);
+                                       {[&](HWND notice) {
+                                         about = FindAboutBox();
+                                         PostMessageA(notice, WM_CLOSE, 0, 0);
+                                       }},
+                                       // Runs only if a run is still open once the request has been handled.
+                                       {[&](HWND) { openAfterTheRequest = true; }}});
   ASSERT_NE(nullptr, about) << "no About box";
   EXPECT_EQ(IDCANCEL, run.result);
-  EXPECT_LT(run.endedAtMs, 2000.0);
+  EXPECT_FALSE(openAfterTheRequest) << "the close request did not end both runs at once";
   EXPECT_FALSE(IsWindow(about));
 }
 
@@ -331,9 +264,10 @@ TEST_F(NoticeCommands, TheAboutBoxIsCentredOnTheNoticeAndKeptInsideTheWorkArea) 
     steps.push_back({[&](HWND notice) {
                        const RECT work = WorkAreaOf(notice);
                        if (place.where == Where::Middle)
-                         MoveWindow(notice, CentreX(work) - 121, CentreY(work) - 45, 242, 90, TRUE);
+                         MoveWindow(notice, CentreX(work) - kNoticeWidth / 2, CentreY(work) - kNoticeHeight / 2,
+                                    kNoticeWidth, kNoticeHeight, TRUE);
                        if (place.where == Where::PartlyOffTopLeft)
-                         MoveWindow(notice, work.left - 100, work.top - 40, 242, 90, TRUE);
+                         MoveWindow(notice, work.left - 100, work.top - 40, kNoticeWidth, kNoticeHeight, TRUE);
                        PostMessageA(notice, WM_SYSCOMMAND, IDM_ABOUT, 0);
                      }});
     steps.push_back({[&](HWND notice) {
@@ -346,7 +280,7 @@ TEST_F(NoticeCommands, TheAboutBoxIsCentredOnTheNoticeAndKeptInsideTheWorkArea) 
                      }});
   }
   steps.push_back({[&](HWND) { m_notice.EndDialog(IDABORT); }});
-  const ModalRun run = RunModalScript(m_notice, steps, 5000);
+  const ModalRun run = RunModalScript(m_notice, steps);
   EXPECT_EQ(IDABORT, run.result);
 
   for (const Place& place : places) {
@@ -369,19 +303,18 @@ TEST_F(NoticeCommands, TheAboutBoxIsCentredOnTheNoticeAndKeptInsideTheWorkArea) 
 
 // The real program, with the stand-in viewer open so that its watch keeps the notice.
 TEST(AboutBoxOfTheProgram, IsOwnedByTheDisabledNoticeShowsItsTextsAndSitsAgainstTheRightEdge) {
-  ChildProcess viewer;
-  ASSERT_TRUE(viewer.Start("viewer_standin.exe", ViewerCaption()));
-  ASSERT_NE(nullptr, WaitForWindowOf(viewer.Id(), ViewerCaption().c_str(), 10000));
-  ChildProcess program;
-  ASSERT_TRUE(program.Start("Tarvolin.exe"));
-  const HWND notice = WaitForWindowOf(program.Id(), kNoticeCaption, 15000);
-  ASSERT_NE(nullptr, notice);
+  NoticeBesideViewer both;
+  ASSERT_TRUE(both.Start()) << both.Missing();
+  const HWND notice = both.notice.window;
+  ChildProcess& program = both.notice.process;
   ASSERT_TRUE(IsWindowEnabled(notice));
-  EXPECT_EQ(nullptr, WaitForWindowOf(program.Id(), kAboutCaption, 300)) << "an About box before it was asked for";
+  // Painted, so it has handled all its start-up posted: an About box it opened by itself would be shown.
+  ASSERT_TRUE(PaintAfterQueue(notice, kHangGuardMs)) << "the notice did not paint";
+  EXPECT_TRUE(TopLevelWindowsOf(program.Id(), kAboutCaption).empty()) << "an About box before it was asked for";
 
   PostMessageA(notice, WM_SYSCOMMAND, IDM_ABOUT, 0);
-  const HWND about = WaitForWindowOf(program.Id(), kAboutCaption, 10000);
-  ASSERT_NE(nullptr, about);
+  const HWND about = WaitForWindowOf(program.Id(), kAboutCaption);
+  ASSERT_NE(nullptr, about) << "the About command opened no About box";
   EXPECT_EQ(notice, GetWindow(about, GW_OWNER));
   EXPECT_FALSE(IsWindowEnabled(notice)) << "the notice stays enabled under its modal About box";
 
@@ -431,16 +364,14 @@ TEST(AboutBoxOfTheProgram, IsOwnedByTheDisabledNoticeShowsItsTextsAndSitsAgainst
   }
 
   Press(GetDlgItem(about, IDOK));
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000)) << "OK did not end the About box";
-  EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(notice) != FALSE; }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, kHangGuardMs)) << "OK did not end the About box";
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(notice) != FALSE; }, kHangGuardMs))
+      << "the notice did not get its input back";
   EXPECT_TRUE(IsWindow(notice));
   EXPECT_TRUE(program.IsRunning());
 
-  PostMessageA(notice, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(program.WaitForExit(10000));
+  EXPECT_TRUE(both.notice.Close()) << "the close request did not end the program";
   EXPECT_EQ(0u, program.ExitCode());
-  PostMessageA(WaitForWindowOf(viewer.Id(), ViewerCaption().c_str(), 1000), WM_CLOSE, 0, 0);
-  viewer.WaitForExit(10000);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "NoticeDriving.h"
 #include "PresenceWatch.h"
+#include "RunningNotice.h"
 #include "TestSupport.h"
 
 using namespace tarvolin_test;
@@ -27,19 +28,19 @@ TEST(OtherCodePage, OnlyTheSiteMarkerKeepsTheNotice) {
     HWND service = CreateWindowExW(0, L"Static", c.caption, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400, 200,
                                    nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(nullptr, service);
-    ChildProcess notice;
-    ASSERT_TRUE(notice.Start("Tarvolin.exe"));
-    HWND window = WaitForWindowOf(notice.Id(), "Tarvolin", 15000);
-    ASSERT_NE(nullptr, window);
-    ASSERT_TRUE(PostWatchCheck(window));
+    RunningNotice notice;
+    ASSERT_TRUE(notice.Start()) << "the notice did not show";
+    ASSERT_TRUE(PostWatchCheck(notice.window));
+    // Painted after the check: the check kept it. Gone first: the check ended it.
     if (c.keepsTheNotice) {
-      EXPECT_TRUE(PaintAfterQueue(window, 5000)) << "the site's address did not keep the notice";
-      PostMessageA(window, WM_CLOSE, 0, 0);
+      EXPECT_TRUE(PaintAfterQueue(notice.window, kHangGuardMs)) << "the site's address did not keep the notice";
+      PostMessageA(notice.window, WM_CLOSE, 0, 0);
     } else {
-      EXPECT_TRUE(notice.WaitForExit(WATCH_PERIOD_MS)) << "a Korean caption kept the notice under code page 1252";
+      EXPECT_FALSE(PaintAfterQueue(notice.window, kHangGuardMs))
+          << "a Korean caption kept the notice under code page 1252";
     }
-    EXPECT_TRUE(notice.WaitForExit(10000));
-    EXPECT_EQ(0u, notice.ExitCode());
+    EXPECT_TRUE(notice.process.WaitForExit()) << "the program did not end";
+    EXPECT_EQ(0u, notice.process.ExitCode());
     DestroyWindow(service);
   }
 }

@@ -6,7 +6,9 @@
 
 #include <string>
 
+#include "NoticeBesideViewer.h"
 #include "NoticeDriving.h"
+#include "NoticeRules.h"
 #include "PresenceWatch.h"
 #include "TestSupport.h"
 #include "resource.h"
@@ -15,47 +17,8 @@ using namespace tarvolin_test;
 
 namespace {
 
-const char kNoticeCaption[] = "Tarvolin";
-
-// A stand-in viewer window in a process of its own.
-class StandInViewer {
- public:
-  explicit StandInViewer(const std::string& options = "") {
-    const std::string caption = ViewerCaption();
-    if (m_process.Start("viewer_standin.exe", options.empty() ? caption : options + " " + caption))
-      m_hWnd = WaitForWindowOf(m_process.Id(), caption.c_str(), 10000);
-  }
-  bool IsOpen() const { return m_hWnd != nullptr; }
-  // Closes the window as a user would; returns when its process has ended.
-  void Close() {
-    PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
-    m_process.WaitForExit(10000);
-  }
-
- private:
-  ChildProcess m_process;
-  HWND m_hWnd = nullptr;
-};
-
-// The program, and its notice window once it is shown.
-struct RunningNotice {
-  ChildProcess process;
-  HWND window = nullptr;
-  double shownAtMs = 0;
-
-  bool Start(const std::string& arguments = "") {
-    if (!process.Start("Tarvolin.exe", arguments)) return false;
-    window = WaitForWindowOf(process.Id(), kNoticeCaption, 15000);
-    shownAtMs = NowMs();
-    return window != nullptr;
-  }
-};
-
-RECT WindowRect(HWND hWnd) {
-  RECT rect = {};
-  GetWindowRect(hWnd, &rect);
-  return rect;
-}
+// The stand-in's plain dialog of the notice's template (--dialog), without the notice's key filter and menu.
+const char kPlainDialog[] = "viewer_standin.exe";
 
 std::string ClassOf(HWND hWnd) {
   char name[64] = "";
@@ -103,11 +66,9 @@ bool ClickAt(POINT point, int button) {
 bool FocusNoticeCaption() { return Xdotool("search --onlyvisible --name ^Tarvolin$ windowfocus"); }
 
 TEST(EndToEnd, NoticeSitsAtTheBottomRightOfTheScreen) {
-  StandInViewer viewer;
-  ASSERT_TRUE(viewer.IsOpen());
-  RunningNotice notice;
-  ASSERT_TRUE(notice.Start());
-  const RECT rect = WindowRect(notice.window);
+  NoticeBesideViewer both;
+  ASSERT_TRUE(both.Start()) << both.Missing();
+  const RECT rect = WindowRect(both.notice.window);
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
   // The expected corners, written out for the screen sizes the tests run on.
@@ -123,108 +84,103 @@ TEST(EndToEnd, NoticeSitsAtTheBottomRightOfTheScreen) {
     EXPECT_EQ(expected.top, rect.top);
   }
   EXPECT_TRUE(known) << "no expectation for a " << width << "x" << height << " screen";
-  EXPECT_EQ(242, rect.right - rect.left);
-  EXPECT_EQ(90, rect.bottom - rect.top);
-  EXPECT_EQ(WS_EX_APPWINDOW, GetWindowLongA(notice.window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
-  EXPECT_EQ(0, GetWindowLongA(notice.window, GWL_STYLE) & WS_SYSMENU) << "the notice must have no close button";
-  PostMessageA(notice.window, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(notice.process.WaitForExit(10000));
+  EXPECT_EQ(kNoticeWidth, rect.right - rect.left);
+  EXPECT_EQ(kNoticeHeight, rect.bottom - rect.top);
+  EXPECT_EQ(WS_EX_APPWINDOW, GetWindowLongA(both.notice.window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+  EXPECT_EQ(0, GetWindowLongA(both.notice.window, GWL_STYLE) & WS_SYSMENU) << "the notice must have no close button";
+  EXPECT_TRUE(both.notice.Close()) << "the close request did not end the program";
 }
 
 TEST(EndToEnd, StaysWhileTheViewerIsOpenAndGoesAtTheFirstCheckAfterItCloses) {
-  StandInViewer viewer;
-  ASSERT_TRUE(viewer.IsOpen());
-  RunningNotice notice;
-  ASSERT_TRUE(notice.Start());
+  NoticeBesideViewer both;
+  ASSERT_TRUE(both.Start()) << both.Missing();
   // Two checks pass with the viewer open.
   for (int check = 0; check < 2; ++check) {
-    ASSERT_TRUE(PostWatchCheck(notice.window));
-    ASSERT_TRUE(PaintAfterQueue(notice.window, 5000)) << "the notice went while the viewer was open";
+    ASSERT_TRUE(PostWatchCheck(both.notice.window));
+    ASSERT_TRUE(PaintAfterQueue(both.notice.window, kHangGuardMs)) << "the notice went while the viewer was open";
   }
 
-  viewer.Close();
+  ASSERT_TRUE(both.viewer.Close()) << "the stand-in viewer's window did not go";
   const double checkedAt = NowMs();
-  ASSERT_TRUE(PostWatchCheck(notice.window));
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(notice.window); }, 5000)) << "the check did not end the notice";
+  ASSERT_TRUE(PostWatchCheck(both.notice.window));
+  // Ended by this check, before it paints again: its own timer's check could come only after that paint.
+  EXPECT_FALSE(PaintAfterQueue(both.notice.window, kHangGuardMs)) << "the check did not end the notice";
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(both.notice.window); }, kHangGuardMs))
+      << "the notice's window did not go after the check";
   const double windowGoneMs = NowMs() - checkedAt;
-  ASSERT_TRUE(notice.process.WaitForExit(10000));
+  ASSERT_TRUE(both.notice.process.WaitForExit()) << "the program did not end after its window went";
   printf("check after the viewer closed -> notice gone %.0f ms, process gone %.0f ms\n", windowGoneMs,
          NowMs() - checkedAt);
-  EXPECT_EQ(0u, notice.process.ExitCode());
+  EXPECT_EQ(0u, both.notice.process.ExitCode());
 }
 
 // The one test that lets the real timer run: the first check comes five seconds after the notice shows.
 TEST(EndToEnd, WithNothingOpenItGoesAtTheFirstCheckWhateverTheArguments) {
   ASSERT_FALSE(IsViewerPresent());
   RunningNotice notice;
-  ASSERT_TRUE(notice.Start("/close --quit \"" + ViewerCaption() + "\""));
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(notice.window); }, 15000));
+  ASSERT_TRUE(notice.Start("Tarvolin.exe", "/close --quit \"" + ViewerCaption() + "\""))
+      << "the notice did not show";
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(notice.window); }, kHangGuardMs))
+      << "the watch's own timer did not end the notice";
   const double lifetimeMs = NowMs() - notice.shownAtMs;
   printf("shown for %.0f ms\n", lifetimeMs);
   EXPECT_GE(lifetimeMs, 4000.0);
   EXPECT_LE(lifetimeMs, 6500.0);
-  ASSERT_TRUE(notice.process.WaitForExit(10000));
+  ASSERT_TRUE(notice.process.WaitForExit()) << "the program did not end after its window went";
   EXPECT_EQ(0u, notice.process.ExitCode());
 }
 
 TEST(EndToEnd, KeysLeaveTheNoticeOpenButEndAPlainDialog) {
-  StandInViewer viewer;
-  ASSERT_TRUE(viewer.IsOpen());
   const struct {
     UINT message;
     WPARAM key;
     DWORD plainResult;
   } keys[] = {{WM_KEYDOWN, VK_ESCAPE, IDCANCEL}, {WM_KEYDOWN, VK_RETURN, IDOK}, {WM_SYSKEYDOWN, VK_F4, IDCANCEL}};
 
-  RunningNotice notice;
-  ASSERT_TRUE(notice.Start());
+  NoticeBesideViewer both;
+  ASSERT_TRUE(both.Start()) << both.Missing();
   for (const auto& key : keys) {
     const LPARAM flags = key.message == WM_SYSKEYDOWN ? 0x20000001 : 0x00000001;
     // The same probe, sent to a plain dialog of the same template, ends it: the probe is real.
-    ChildProcess plain;
-    ASSERT_TRUE(plain.Start("viewer_standin.exe", "--dialog"));
-    HWND plainWindow = WaitForWindowOf(plain.Id(), kNoticeCaption, 10000);
-    ASSERT_NE(nullptr, plainWindow);
-    PostMessageA(plainWindow, key.message, key.key, flags);
-    ASSERT_TRUE(plain.WaitForExit(5000)) << "key " << key.key << " did not end a plain dialog";
-    EXPECT_EQ(key.plainResult, plain.ExitCode());
+    RunningNotice plain;
+    ASSERT_TRUE(plain.Start(kPlainDialog, "--dialog")) << "the plain dialog did not show";
+    PostMessageA(plain.window, key.message, key.key, flags);
+    ASSERT_TRUE(plain.process.WaitForExit()) << "key " << key.key << " did not end a plain dialog";
+    EXPECT_EQ(key.plainResult, plain.process.ExitCode());
 
-    PostMessageA(notice.window, key.message, key.key, flags);
-    EXPECT_TRUE(PaintAfterQueue(notice.window, 5000)) << "key " << key.key << " ended the notice";
+    PostMessageA(both.notice.window, key.message, key.key, flags);
+    EXPECT_TRUE(PaintAfterQueue(both.notice.window, kHangGuardMs)) << "key " << key.key << " ended the notice";
   }
-  ASSERT_TRUE(notice.process.IsRunning());
+  ASSERT_TRUE(both.notice.process.IsRunning());
   // A close request does end it, and the process with it.
-  PostMessageA(notice.window, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(notice.process.WaitForExit(10000));
-  EXPECT_EQ(0u, notice.process.ExitCode());
+  EXPECT_TRUE(both.notice.Close()) << "the close request did not end the program";
+  EXPECT_EQ(0u, both.notice.process.ExitCode());
 }
 
 TEST(EndToEnd, TwoStartsGiveTwoIndependentNotices) {
-  StandInViewer viewer;
-  ASSERT_TRUE(viewer.IsOpen());
-  RunningNotice first, second;
-  ASSERT_TRUE(first.Start());
-  ASSERT_TRUE(second.Start());
-  ASSERT_NE(first.window, second.window);
-  const RECT a = WindowRect(first.window);
+  NoticeBesideViewer both;
+  ASSERT_TRUE(both.Start()) << both.Missing();
+  RunningNotice second;
+  ASSERT_TRUE(second.Start()) << "the second notice did not show";
+  ASSERT_NE(both.notice.window, second.window);
+  const RECT a = WindowRect(both.notice.window);
   const RECT b = WindowRect(second.window);
   EXPECT_TRUE(EqualRect(&a, &b)) << "both notices take the same place";
 
-  PostMessageA(first.window, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(first.process.WaitForExit(10000));
+  ASSERT_TRUE(both.notice.Close()) << "the close request did not end the first program";
   EXPECT_TRUE(second.process.IsRunning());
   EXPECT_TRUE(IsWindow(second.window));
 
-  viewer.Close();
+  ASSERT_TRUE(both.viewer.Close()) << "the stand-in viewer's window did not go";
   ASSERT_TRUE(PostWatchCheck(second.window));
-  EXPECT_TRUE(second.process.WaitForExit(10000)) << "the second notice's own watch did not end it";
+  EXPECT_TRUE(second.process.WaitForExit()) << "the second notice's own watch did not end it";
 }
 
 // Every way a person opens the notice's menu, and its entry leading to the About box. The same input on
 // a plain dialog of the notice's template opens nothing: the probe sees only menus that are there.
 TEST(EndToEnd, APersonReachesTheAboutBoxThroughTheNoticesContextMenu) {
   StandInViewer viewer;
-  ASSERT_TRUE(viewer.IsOpen());
+  ASSERT_TRUE(viewer.Open()) << "the stand-in viewer's window did not show";
   struct Input {
     const char* name;
     bool (*give)(HWND window);
@@ -236,25 +192,27 @@ TEST(EndToEnd, APersonReachesTheAboutBoxThroughTheNoticesContextMenu) {
       {"Applications key", [](HWND) { return FocusNoticeCaption() && Xdotool("key Menu"); }, ClientTopLeft},
   };
   {
-    ChildProcess plain;
-    ASSERT_TRUE(plain.Start("viewer_standin.exe", "--dialog"));
-    HWND plainWindow = WaitForWindowOf(plain.Id(), kNoticeCaption, 10000);
-    ASSERT_NE(nullptr, plainWindow);
+    RunningNotice plain;
+    ASSERT_TRUE(plain.Start(kPlainDialog, "--dialog")) << "the plain dialog did not show";
     for (const Input& input : inputs) {
-      ASSERT_TRUE(input.give(plainWindow)) << input.name << ": xdotool failed";
-      EXPECT_FALSE(WaitUntil([&] { return ShownWindowOfClass(plain.Id(), kPopupMenuClass) != nullptr; }, 1000))
+      ASSERT_TRUE(input.give(plain.window)) << input.name << ": xdotool failed";
+      // Painted after the input, so the input has been handled (input comes before a paint): a menu it
+      // opened would be shown now.
+      ASSERT_TRUE(PaintAfterQueue(plain.window, kHangGuardMs)) << input.name << ": the plain dialog did not paint";
+      EXPECT_EQ(nullptr, ShownWindowOfClass(plain.process.Id(), kPopupMenuClass))
           << input.name << " opened a menu on a plain dialog";
     }
   }
 
   RunningNotice notice;
-  ASSERT_TRUE(notice.Start());
+  ASSERT_TRUE(notice.Start()) << "the notice did not show";
   const DWORD pid = notice.process.Id();
-  ASSERT_TRUE(PaintAfterQueue(notice.window, 5000));
+  ASSERT_TRUE(PaintAfterQueue(notice.window, kHangGuardMs)) << "the notice did not paint";
   for (const Input& input : inputs) {
     ASSERT_TRUE(input.give(notice.window)) << input.name << ": xdotool failed";
     HWND menu = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (menu = ShownWindowOfClass(pid, kPopupMenuClass)) != nullptr; }, 5000))
+    ASSERT_TRUE(
+        WaitUntil([&] { return (menu = ShownWindowOfClass(pid, kPopupMenuClass)) != nullptr; }, kHangGuardMs))
         << input.name << " opened no menu";
     const RECT menuRect = WindowRect(menu);
     const POINT corner = input.expectedCorner(notice.window);
@@ -262,7 +220,7 @@ TEST(EndToEnd, APersonReachesTheAboutBoxThroughTheNoticesContextMenu) {
     EXPECT_TRUE(menuRect.left <= corner.x && corner.x < menuRect.right) << input.name << " at x " << menuRect.left;
     EXPECT_EQ(corner.y, menuRect.top) << input.name;
     ASSERT_TRUE(Xdotool("key Escape"));
-    EXPECT_TRUE(WaitUntil([&] { return ShownWindowOfClass(pid, kPopupMenuClass) == nullptr; }, 5000))
+    EXPECT_TRUE(WaitUntil([&] { return ShownWindowOfClass(pid, kPopupMenuClass) == nullptr; }, kHangGuardMs))
         << "Escape did not close the menu opened by " << input.name;
     EXPECT_TRUE(IsWindowVisible(notice.window)) << "closing the menu ended the notice";
     EXPECT_EQ(1u, TopLevelWindowsOf(pid).size()) << "closing the menu opened by " << input.name << " left a window";
@@ -270,7 +228,8 @@ TEST(EndToEnd, APersonReachesTheAboutBoxThroughTheNoticesContextMenu) {
 
   ASSERT_TRUE(ClickAt(ClientCentre(notice.window), 3));
   HWND menu = nullptr;
-  ASSERT_TRUE(WaitUntil([&] { return (menu = ShownWindowOfClass(pid, kPopupMenuClass)) != nullptr; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return (menu = ShownWindowOfClass(pid, kPopupMenuClass)) != nullptr; }, kHangGuardMs))
+      << "a right click opened no menu";
   const RECT item = WindowRect(menu);
   ASSERT_TRUE(ClickAt({(item.left + item.right) / 2, (item.top + item.bottom) / 2}, 1));
   HWND about = nullptr;
@@ -280,14 +239,14 @@ TEST(EndToEnd, APersonReachesTheAboutBoxThroughTheNoticesContextMenu) {
           if (window != notice.window && ClassOf(window) == kDialogClass) about = window;
         return about != nullptr;
       },
-      5000))
+      kHangGuardMs))
       << "choosing the entry opened no About box";
   EXPECT_EQ(notice.window, GetWindow(about, GW_OWNER));
   EXPECT_FALSE(IsWindowEnabled(notice.window));
   PostMessageA(about, WM_COMMAND, IDOK, 0);
-  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about) && IsWindowEnabled(notice.window); }, 5000));
-  PostMessageA(notice.window, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(notice.process.WaitForExit(10000));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about) && IsWindowEnabled(notice.window); }, kHangGuardMs))
+      << "OK did not end the About box and give the notice back its input";
+  EXPECT_TRUE(notice.Close()) << "the close request did not end the program";
   EXPECT_EQ(0u, notice.process.ExitCode());
 }
 
@@ -306,10 +265,10 @@ TEST(EndToEnd, TheWatchsEndTakesAnOpenAboutBoxOrMenuWithTheNotice) {
   };
   for (const auto& over : overs) {
     RunningNotice notice;
-    ASSERT_TRUE(notice.Start());
+    ASSERT_TRUE(notice.Start()) << "the notice did not show";
     const DWORD pid = notice.process.Id();
     // Shown and painted, so that a click finds it on the display.
-    ASSERT_TRUE(PaintAfterQueue(notice.window, 5000));
+    ASSERT_TRUE(PaintAfterQueue(notice.window, kHangGuardMs)) << "the notice did not paint";
     ASSERT_TRUE(over.open(notice.window)) << over.name;
     HWND overWindow = nullptr;
     ASSERT_TRUE(WaitUntil(
@@ -318,7 +277,7 @@ TEST(EndToEnd, TheWatchsEndTakesAnOpenAboutBoxOrMenuWithTheNotice) {
             if (window != notice.window && ClassOf(window) == over.className) overWindow = window;
           return overWindow != nullptr;
         },
-        5000))
+        kHangGuardMs))
         << over.name << " did not open";
     const double checkedAt = NowMs();
     ASSERT_TRUE(PostWatchCheck(notice.window));

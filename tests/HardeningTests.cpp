@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "Afx.h"
+#include "NoticeDriving.h"
 #include "PeImage.h"
+#include "StandInViewer.h"
 #include "TestSupport.h"
 
 using namespace tarvolin_test;
@@ -234,7 +236,7 @@ class PreferFoundLibraries {
 };
 
 // Copies exeName into a fresh folder, plants the libraries beside it or in the folder it is started in,
-// runs it until its window caption `caption` shows, and looks at what it loaded.
+// runs it until its window captioned `caption` shows and has painted, and looks at what it loaded.
 PlantingResult RunWithPlantedLibraries(const std::string& exeName, const char* caption, bool besideProgram) {
   char temp[MAX_PATH] = "";
   GetTempPathA(MAX_PATH, temp);
@@ -258,11 +260,9 @@ PlantingResult RunWithPlantedLibraries(const std::string& exeName, const char* c
     PreferFoundLibraries loaderSetting(copyName);
     ChildProcess program;
     if (program.StartAt(exePath, "", currentFolder, nullptr)) {
-      HWND window = WaitForWindowOf(program.Id(), caption, 15000);
-      result.ran = window != nullptr;
-      // Let it paint (the banner's colour-keyed copy) before looking.
-      InvalidateRect(window, nullptr, TRUE);
-      Sleep(1000);
+      HWND window = WaitForWindowOf(program.Id(), caption);
+      // Shown and painted (the banner's colour-keyed copy loads its library) before looking.
+      result.ran = window != nullptr && PaintAfterQueue(window, kHangGuardMs);
       HMODULE modules[512];
       DWORD bytes = 0;
       if (EnumProcessModules(program.Handle(), modules, sizeof modules, &bytes)) {
@@ -276,7 +276,7 @@ PlantingResult RunWithPlantedLibraries(const std::string& exeName, const char* c
         }
       }
       PostMessageA(window, WM_CLOSE, 0, 0);
-      EXPECT_TRUE(program.WaitForExit(10000));
+      EXPECT_TRUE(program.WaitForExit()) << exeName << ": the close request did not end it";
     }
   }
   for (const std::string& folder : {programFolder, currentFolder}) {
@@ -305,10 +305,8 @@ TEST(PlantedLibraries, AreNotLoadedFromTheProgramsFolderOrTheCurrentFolder) {
   ASSERT_GE(control.traces.size(), 2u) << "the probe does not see a planted library being loaded";
   ASSERT_FALSE(control.modulesFromTestFolder.empty());
 
-  const std::string viewerCaption = ViewerCaption();
-  ChildProcess viewer;
-  ASSERT_TRUE(viewer.Start("viewer_standin.exe", viewerCaption));
-  ASSERT_NE(nullptr, WaitForWindowOf(viewer.Id(), viewerCaption.c_str(), 10000));
+  StandInViewer viewer;
+  ASSERT_TRUE(viewer.Open()) << "the stand-in viewer's window did not show";
   for (bool beside : {true, false}) {
     const PlantingResult run = RunWithPlantedLibraries("Tarvolin.exe", "Tarvolin", beside);
     const char* where = beside ? "beside the program" : "in the current folder";
@@ -325,8 +323,7 @@ TEST(PlantedLibraries, AreNotLoadedFromTheProgramsFolderOrTheCurrentFolder) {
       RunWithPlantedLibraries("unhardened_control.exe", "Unhardened control", false);
   printf("control, planted in its current folder: loaded %s; ran %s\n",
          Join(controlInCurrentFolder.modulesFromTestFolder).c_str(), Join(controlInCurrentFolder.traces).c_str());
-  PostMessageA(WaitForWindowOf(viewer.Id(), viewerCaption.c_str(), 1000), WM_CLOSE, 0, 0);
-  viewer.WaitForExit(10000);
+  viewer.Close();
 }
 
 }  // namespace

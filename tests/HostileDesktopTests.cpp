@@ -12,6 +12,7 @@
 
 #include "NoticeDriving.h"
 #include "PresenceWatch.h"
+#include "RunningNotice.h"
 #include "TestSupport.h"
 
 using namespace tarvolin_test;
@@ -50,7 +51,7 @@ class Crowd {
     if (!m_process.Start("desktop_crowd.exe", arguments)) return false;
     // Looked for by caption alone (cheap), not by a full walk over thousands of windows.
     const bool ready = WaitUntil([] { return FindWindowA(nullptr, "desktop crowd ready") != nullptr; }, 180000);
-    return ready && WaitForWindowOf(m_process.Id(), "desktop crowd ready", 10000) != nullptr;
+    return ready && WaitForWindowOf(m_process.Id(), "desktop crowd ready") != nullptr;
   }
   // Its visible windows, lowest first, without the ready signal.
   std::vector<HWND> Windows() const {
@@ -83,23 +84,22 @@ struct NoticeOutcome {
 
 NoticeOutcome RunNoticeChecks(int checks) {
   NoticeOutcome outcome;
-  ChildProcess notice;
-  if (!notice.Start("Tarvolin.exe")) return outcome;
-  HWND window = WaitForWindowOf(notice.Id(), "Tarvolin", 60000);
-  outcome.started = window != nullptr;
+  RunningNotice running;
+  outcome.started = running.Start();
   if (!outcome.started) return outcome;
+  ChildProcess& notice = running.process;
+  const HWND window = running.window;
   const double start = NowMs();
   for (int i = 0; i < checks; ++i) PostWatchCheck(window);
-  if (PaintAfterQueue(window, static_cast<DWORD>(kCheckLimitMs) * checks) && Answers(window, 10000)) {
+  if (PaintAfterQueue(window, static_cast<DWORD>(kCheckLimitMs) * checks) && Answers(window, kHangGuardMs)) {
     outcome.perCheckMs = (NowMs() - start) / checks;
     outcome.answered = true;
     outcome.stayed = notice.IsRunning();
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    notice.WaitForExit(10000);
+    running.Close();
   } else {
     // The window went: a check ended the notice, and the program ends with it. A stuck notice would
     // neither answer nor end.
-    outcome.answered = notice.WaitForExit(10000);
+    outcome.answered = notice.WaitForExit();
     outcome.stayed = false;
   }
   return outcome;
@@ -211,9 +211,8 @@ TEST_F(HostileDesktop, WindowsComingAndGoingDuringTheCheckDoNotConfuseIt) {
   ASSERT_TRUE(churn.Start("--many 300 --churn"));
   // The other process really is changing the desktop while the checks run.
   const std::vector<HWND> first = TopLevelWindowsOf(churn.m_process.Id());
-  Sleep(200);
-  const std::vector<HWND> second = TopLevelWindowsOf(churn.m_process.Id());
-  ASSERT_NE(first, second) << "the churning process changed nothing";
+  ASSERT_TRUE(WaitUntil([&] { return TopLevelWindowsOf(churn.m_process.Id()) != first; }, kHangGuardMs))
+      << "the churning process changed nothing";
 
   int presentCount = 0;
   double slowestMs = 0;

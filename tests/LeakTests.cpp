@@ -1,6 +1,6 @@
 // Long runs leave nothing behind: the real program holds no more GDI objects, windows, kernel handles
 // or private memory after hundreds of paints and checks than before. The counts come from outside the
-// process (see soak/ProcessCounters.h); a test build that leaks on purpose shows that they can fail.
+// process (see support/ProcessCounters.h); a test build that leaks on purpose shows that they can fail.
 // The full 10,000-round run is tools/soak.sh.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -9,8 +9,8 @@
 
 #include <vector>
 
+#include "NoticeBesideViewer.h"
 #include "NoticeDriving.h"
-#include "PresenceWatch.h"
 #include "TestSupport.h"
 
 using namespace tarvolin_test;
@@ -90,13 +90,8 @@ TEST(LeakCounts, FollowWhatThisProcessCreatesAndFrees) {
 class LongRun : public ::testing::Test {
  protected:
   void Run(const char* program) {
-    const std::string caption = ViewerCaption();
-    ASSERT_TRUE(m_viewer.Start("viewer_standin.exe", caption));
-    m_viewerWindow = WaitForWindowOf(m_viewer.Id(), caption.c_str(), 10000);
-    ASSERT_NE(nullptr, m_viewerWindow);
-    ASSERT_TRUE(m_notice.Start(program));
-    m_noticeWindow = WaitForWindowOf(m_notice.Id(), "Tarvolin", 15000);
-    ASSERT_NE(nullptr, m_noticeWindow);
+    ASSERT_TRUE(m_both.Start(program)) << m_both.Missing();
+    m_noticeWindow = m_both.notice.window;
 
     DriveNotice(m_noticeWindow, kWarmUpRounds, kWarmUpRounds);
     m_before = SettledCountsOfWindowOwner(m_noticeWindow);
@@ -114,17 +109,20 @@ class LongRun : public ::testing::Test {
     ASSERT_GT(m_before.privateBytes, 0);
   }
 
-  // The checks were real ones: with the viewer gone, one more check ends the notice at once.
+  // The checks were real ones: with the viewer gone, one more check ends the notice at once, before it
+  // paints again (its own timer's check could come only after that paint).
   void ExpectOneCheckEndsItWithoutTheViewer() {
-    PostMessageA(m_viewerWindow, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(m_viewer.WaitForExit(10000));
-    ASSERT_TRUE(m_notice.IsRunning());
+    ASSERT_TRUE(m_both.viewer.Close()) << "the stand-in viewer's window did not go";
+    ASSERT_TRUE(m_both.notice.process.IsRunning());
     PostWatchCheck(m_noticeWindow);
-    EXPECT_TRUE(m_notice.WaitForExit(4000)) << "a posted check did not run the watch";
+    EXPECT_FALSE(PaintAfterQueue(m_noticeWindow, kHangGuardMs)) << "a posted check did not run the watch";
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(m_noticeWindow); }, kHangGuardMs))
+        << "the notice's window did not go after the check";
+    EXPECT_TRUE(m_both.notice.process.WaitForExit()) << "the notice's process did not end after its window went";
+    EXPECT_TRUE(m_both.viewer.process.WaitForExit()) << "the stand-in viewer's process did not end";
   }
 
-  ChildProcess m_viewer, m_notice;
-  HWND m_viewerWindow = nullptr;
+  NoticeBesideViewer m_both;
   HWND m_noticeWindow = nullptr;
   ProcessCounts m_before, m_after;
   SoakRun m_run;

@@ -1,5 +1,6 @@
 // The notice window in this process, with the program's own resources linked into the test program:
-// placement, painting, keys, close requests and the watch's timer, driven from its own message loop.
+// placement, painting, keys, close requests and the watch's timer, driven from its own message loop;
+// and how the framework's modal runs end (an end sent from another thread, a quit in a nested run).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,10 +11,12 @@
 
 #include "Afx.h"
 #include "ModalScript.h"
+#include "NoticeDriving.h"
 #include "NoticeRules.h"
 #include "PresenceWatch.h"
 #include "TarvolinDlg.h"
 #include "TestSupport.h"
+#include "ViewerWindow.h"
 #include "resource.h"
 
 using namespace tarvolin_test;
@@ -21,22 +24,6 @@ using namespace tarvolin_test;
 namespace {
 
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
-
-// A visible window of this process captioned like the viewer: the service is in use while it lives.
-class ViewerWindow {
- public:
-  ViewerWindow() {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "NoticeTestViewer";
-    RegisterClassA(&windowClass);
-    m_hWnd = CreateWindowExA(0, windowClass.lpszClassName, ViewerCaption().c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                             10, 10, 300, 150, nullptr, nullptr, windowClass.hInstance, nullptr);
-  }
-  ~ViewerWindow() { DestroyWindow(m_hWnd); }
-  HWND m_hWnd;
-};
 
 // Pixels as 0x00RRGGBB, top-down rows.
 struct Pixels {
@@ -106,8 +93,8 @@ Pixels BannerPixels(HINSTANCE module) {
 int CountBannerMismatches(const Pixels& client, const Pixels& banner) {
   const COLORREF background = GetSysColor(COLOR_BTNFACE);
   int mismatches = 0;
-  for (int y = 0; y < client.height && y < 65; ++y) {
-    for (int x = 0; x < client.width && x < 242; ++x) {
+  for (int y = 0; y < client.height && y < kBannerHeight; ++y) {
+    for (int x = 0; x < client.width && x < kBannerWidth; ++x) {
       const COLORREF source = banner.At(x, y);
       const COLORREF expected = source == kMagenta ? background : source;
       if (client.At(x, y) != expected) ++mismatches;
@@ -120,8 +107,8 @@ TEST(NoticeRect, BottomRightOfTheScreen) {
   const RECT small = ComputeNoticeRect(1024, 768);
   EXPECT_EQ(782, small.left);
   EXPECT_EQ(618, small.top);
-  EXPECT_EQ(242, small.right - small.left);
-  EXPECT_EQ(90, small.bottom - small.top);
+  EXPECT_EQ(kNoticeWidth, small.right - small.left);
+  EXPECT_EQ(kNoticeHeight, small.bottom - small.top);
   const RECT large = ComputeNoticeRect(1920, 1080);
   EXPECT_EQ(1678, large.left);
   EXPECT_EQ(930, large.top);
@@ -168,15 +155,14 @@ TEST_F(NoticeWindow, SitsAtBottomRightDrawsTheBannerAtTheClientOriginAndCarriesB
           client = ClientPixels(dialog);
           mismatches = CountBannerMismatches(client, BannerPixels(GetModuleHandleA(nullptr)));
           notice.EndDialog(IDABORT);
-        }}},
-      5000);
+        }}});
   EXPECT_EQ(IDABORT, run.result);
   const RECT expected = ComputeNoticeRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   EXPECT_TRUE(EqualRect(&expected, &placed)) << placed.left << "," << placed.top << " " << placed.right << ","
                                              << placed.bottom;
-  // Caption and frame take part of the 242 x 90 window: the banner is clipped at the right.
+  // Caption and frame take part of the window: the banner is clipped at the right.
   ASSERT_GT(client.width, 200);
-  ASSERT_LT(client.width, 242);
+  ASSERT_LT(client.width, kBannerWidth);
   ASSERT_GT(client.height, 40);
   EXPECT_EQ(0, mismatches);
   // Both icons, for the caption and the task switcher, are the program's own.
@@ -190,7 +176,7 @@ TEST_F(NoticeWindow, MagentaInAReplacementBannerShowsTheBackground) {
   HMODULE replacement = LoadLibraryA(SiblingPath("test_magenta_banner.dll").c_str());
   ASSERT_NE(nullptr, replacement);
   const Pixels banner = BannerPixels(replacement);
-  ASSERT_EQ(242, banner.width);
+  ASSERT_EQ(kBannerWidth, banner.width);
   ASSERT_EQ(kMagenta, banner.At(120, 30)) << "the replacement banner has no magenta block";
   AfxSetResourceHandle(replacement);
 
@@ -204,8 +190,7 @@ TEST_F(NoticeWindow, MagentaInAReplacementBannerShowsTheBackground) {
                      client = ClientPixels(dialog);
                      mismatches = CountBannerMismatches(client, banner);
                      notice.EndDialog(IDABORT);
-                   }}},
-                 5000);
+                   }}});
   EXPECT_EQ(0, mismatches);
   EXPECT_EQ(GetSysColor(COLOR_BTNFACE), client.At(120, 30));
   EXPECT_NE(GetSysColor(COLOR_BTNFACE), client.At(99, 30)) << "outside the block the banner is drawn";
@@ -271,8 +256,7 @@ TEST_F(NoticeWindow, TheFirstPaintArmsTheWatchOnceAndRepaintsDoNotArmItAgain) {
           armedAgain = KillTimer(dialog, WATCH_TIMER_ID) != FALSE;
           // The watch's check itself, without a service window, ends the notice.
           PostMessageA(dialog, WM_TIMER, WATCH_TIMER_ID, 0);
-        }}},
-      4000);
+        }}});
   ASSERT_TRUE(beforeThePaint.ran);
   EXPECT_FALSE(painted) << "the probe ran after the first paint: it proves nothing";
   EXPECT_FALSE(armedBeforeThePaint) << "the watch was armed before the first paint";
@@ -292,14 +276,17 @@ TEST_F(NoticeWindow, AnEndSentFromAnotherThreadReturnsFromDoModalAtOnce) {
     double sentAtMs;
     static DWORD WINAPI Run(void* parameter) {
       auto* self = static_cast<Sender*>(parameter);
-      while (self->dialog->m_hWnd == nullptr || !IsWindowVisible(self->dialog->m_hWnd)) Sleep(10);
+      WaitUntil([self] { return self->dialog->m_hWnd != nullptr && IsWindowVisible(self->dialog->m_hWnd); },
+                kHangGuardMs);
       HWND hWnd = self->dialog->m_hWnd;
-      // Let the first paint and whatever else the window start-up posts be handled.
-      Sleep(300);
+      // The first paint and whatever else the window's start-up posted have been handled: the dialog's
+      // loop waits with nothing queued.
+      PaintAfterQueue(hWnd, kHangGuardMs);
       self->sentAtMs = NowMs();
       SendMessageA(hWnd, WM_COMMAND, IDOK, 0);
       // A guard, so that a run that does not wake still ends (with the other result).
-      if (WaitForSingleObject(self->returned, 3000) == WAIT_TIMEOUT) PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+      if (WaitForSingleObject(self->returned, kHangGuardMs) == WAIT_TIMEOUT)
+        PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
       return 0;
     }
   } sender{&dialog, CreateEventA(nullptr, TRUE, FALSE, nullptr), 0};
@@ -308,33 +295,59 @@ TEST_F(NoticeWindow, AnEndSentFromAnotherThreadReturnsFromDoModalAtOnce) {
   const INT_PTR result = dialog.DoModal();
   const double returnedAfterMs = NowMs() - sender.sentAtMs;
   SetEvent(sender.returned);
-  WaitForSingleObject(thread, 5000);
+  WaitForSingleObject(thread, kHangGuardMs);
   CloseHandle(thread);
   CloseHandle(sender.returned);
   EXPECT_EQ(IDOK, result);
   EXPECT_LT(returnedAfterMs, 1000.0) << "DoModal kept waiting after the end";
 }
 
+// A quit request that comes while a dialog runs over another (the About box over the notice) ends both
+// runs, and is left on the thread for the loop outside them, with its exit code.
+TEST(NestedModalRuns, AQuitInTheInnerRunEndsBothAndIsLeftForTheLoopOutside) {
+  constexpr int kExitCode = 7;
+  CDialog outer(IDD_NOTICE);
+  CDialog inner(IDD_ABOUT, &outer);
+  bool quitPosted = false;
+  ModalRun innerRun = {0, 0};
+  const ModalRun outerRun = RunModalScript(outer, {{[&](HWND) {
+                                             innerRun = RunModalScript(inner, {{[&](HWND) {
+                                                                         PostQuitMessage(kExitCode);
+                                                                         quitPosted = true;
+                                                                       }}});
+                                           }}});
+  MSG quit = {};
+  const bool quitLeft = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+  ASSERT_TRUE(quitPosted) << "the inner run did not start";
+  // -1: the run was left without an end of its own; kGuardResult: it ran on until its guard ended it.
+  EXPECT_EQ(-1, innerRun.result) << "the inner run did not end with the quit";
+  EXPECT_EQ(-1, outerRun.result) << "the outer run did not end with the quit the inner one left";
+  ASSERT_TRUE(quitLeft) << "the quit was taken by the runs: the loop outside them would go on";
+  EXPECT_EQ(static_cast<WPARAM>(kExitCode), quit.wParam);
+}
+
 TEST_F(NoticeWindow, OnlyTheWatchTimerRunsACheck) {
   ASSERT_FALSE(IsViewerPresent());
   CTarvolinDlg notice;
   bool aliveAfterOtherTimer = false;
+  bool aliveAfterWatchTimer = false;
   const ModalRun run = RunModalScript(
       notice,
       {{[](HWND dialog) { PostMessageA(dialog, WM_TIMER, WATCH_TIMER_ID + 1, 0); }},
        {[&](HWND dialog) { aliveAfterOtherTimer = IsWindow(dialog) != FALSE; }},
-       {[](HWND dialog) { PostMessageA(dialog, WM_TIMER, WATCH_TIMER_ID, 0); }}},
-      4000);
+       {[](HWND dialog) { PostMessageA(dialog, WM_TIMER, WATCH_TIMER_ID, 0); }},
+       // Runs only if the notice is still open once that message has been handled.
+       {[&](HWND) { aliveAfterWatchTimer = true; }}});
   EXPECT_TRUE(aliveAfterOtherTimer);
   EXPECT_EQ(IDOK, run.result);
-  EXPECT_LT(run.endedAtMs, 2000) << "the watch's own timer message did not run a check";
+  EXPECT_FALSE(aliveAfterWatchTimer) << "the watch's own timer message did not run a check";
 }
 
 TEST_F(NoticeWindow, CloseRequestEndsItWithCancel) {
   ViewerWindow viewer;
   CTarvolinDlg notice;
   const ModalRun run =
-      RunModalScript(notice, {{[](HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); }}}, 4000);
+      RunModalScript(notice, {{[](HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); }}});
   EXPECT_EQ(IDCANCEL, run.result);
 }
 
@@ -345,8 +358,7 @@ INT_PTR ResultAfterKey(CDialog& dialog, UINT message, WPARAM key) {
   const LPARAM flags = message == WM_SYSKEYDOWN ? 0x20000001 : 0x00000001;
   return RunModalScript(dialog,
                         {{[=](HWND hWnd) { PostMessageA(hWnd, message, key, flags); }},
-                         {[&](HWND) { dialog.EndDialog(IDABORT); }}},
-                        4000)
+                         {[&](HWND) { dialog.EndDialog(IDABORT); }}})
       .result;
 }
 

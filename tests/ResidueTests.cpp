@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "NoticeBesideViewer.h"
 #include "NoticeDriving.h"
 #include "SystemSnapshot.h"
 #include "TestSupport.h"
@@ -19,7 +20,6 @@ namespace {
 
 // The settings root the program names (and stores nothing under).
 const char kSettingsRoot[] = "Software\\로컬 응용 프로그램 마법사에서 생성된 응용 프로그램";
-const char kNoticeCaption[] = "Tarvolin";
 const char kAboutCaption[] = "Tarvolin 정보";
 
 std::string CurrentFolder() {
@@ -117,55 +117,46 @@ TEST(Residue, TheProbeSeesAFileAndASettingWrittenOnPurpose) {
 
 TEST(Residue, FullRunsLeaveNoSettingAndNoFile) {
   ASSERT_FALSE(SettingsRootExists()) << "left over from an earlier run: remove HKCU\\" << kSettingsRoot;
-  const std::string viewerCaption = ViewerCaption();
   const SystemSnapshot before = TakeSnapshot();
 
   // Ended by the watch: the viewer goes, and the notice with it at the next check.
   {
-    ChildProcess viewer, notice;
-    ASSERT_TRUE(viewer.Start("viewer_standin.exe", viewerCaption));
-    HWND viewerWindow = WaitForWindowOf(viewer.Id(), viewerCaption.c_str(), 10000);
-    ASSERT_NE(nullptr, viewerWindow);
-    ASSERT_TRUE(notice.Start("Tarvolin.exe"));
-    HWND window = WaitForWindowOf(notice.Id(), kNoticeCaption, 15000);
-    ASSERT_NE(nullptr, window);
+    NoticeBesideViewer both;
+    ASSERT_TRUE(both.Start()) << both.Missing();
+    ChildProcess& notice = both.notice.process;
     // The About box once, shown and closed as a user would.
-    PostMessageA(window, WM_SYSCOMMAND, IDM_ABOUT, 0);
-    HWND about = WaitForWindowOf(notice.Id(), kAboutCaption, 10000);
-    ASSERT_NE(nullptr, about);
+    PostMessageA(both.notice.window, WM_SYSCOMMAND, IDM_ABOUT, 0);
+    HWND about = WaitForWindowOf(notice.Id(), kAboutCaption);
+    ASSERT_NE(nullptr, about) << "the About command opened no About box";
     PostMessageA(about, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));
-    PostMessageA(viewerWindow, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(viewer.WaitForExit(10000));
-    ASSERT_TRUE(PostWatchCheck(window));
-    ASSERT_TRUE(notice.WaitForExit(10000)) << "the watch did not end the notice";
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, kHangGuardMs)) << "OK did not end the About box";
+    ASSERT_TRUE(both.viewer.Close()) << "the stand-in viewer's window did not go";
+    ASSERT_TRUE(both.viewer.process.WaitForExit()) << "the stand-in viewer did not end";
+    ASSERT_TRUE(PostWatchCheck(both.notice.window));
+    ASSERT_TRUE(notice.WaitForExit()) << "the watch did not end the notice";
     EXPECT_EQ(0u, notice.ExitCode());
   }
   // Ended by close requests while the viewer is open: the window's close message and the window-menu
   // close command.
   {
-    ChildProcess viewer;
-    ASSERT_TRUE(viewer.Start("viewer_standin.exe", viewerCaption));
-    HWND viewerWindow = WaitForWindowOf(viewer.Id(), viewerCaption.c_str(), 10000);
-    ASSERT_NE(nullptr, viewerWindow);
+    StandInViewer viewer;
+    ASSERT_TRUE(viewer.Open()) << "the stand-in viewer's window did not show";
     const struct {
       UINT message;
       WPARAM wParam;
     } requests[] = {{WM_CLOSE, 0}, {WM_SYSCOMMAND, SC_CLOSE}};
     for (const auto& request : requests) {
-      ChildProcess notice;
-      ASSERT_TRUE(notice.Start("Tarvolin.exe"));
-      HWND window = WaitForWindowOf(notice.Id(), kNoticeCaption, 15000);
-      ASSERT_NE(nullptr, window);
+      RunningNotice notice;
+      ASSERT_TRUE(notice.Start()) << "the notice did not show";
       // At least one check with the viewer open.
-      ASSERT_TRUE(PostWatchCheck(window));
-      ASSERT_TRUE(PaintAfterQueue(window, 5000)) << "the check with the viewer open ended the notice";
-      PostMessageA(window, request.message, request.wParam, 0);
-      ASSERT_TRUE(notice.WaitForExit(10000)) << "close request " << request.message << " did not end it";
-      EXPECT_EQ(0u, notice.ExitCode());
+      ASSERT_TRUE(PostWatchCheck(notice.window));
+      ASSERT_TRUE(PaintAfterQueue(notice.window, kHangGuardMs)) << "the check with the viewer open ended the notice";
+      PostMessageA(notice.window, request.message, request.wParam, 0);
+      ASSERT_TRUE(notice.process.WaitForExit()) << "close request " << request.message << " did not end it";
+      EXPECT_EQ(0u, notice.process.ExitCode());
     }
-    PostMessageA(viewerWindow, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(viewer.WaitForExit(10000));
+    ASSERT_TRUE(viewer.Close()) << "the stand-in viewer's window did not go";
+    ASSERT_TRUE(viewer.process.WaitForExit()) << "the stand-in viewer did not end";
   }
 
   const std::vector<std::string> changes = before.ChangesIn(TakeSnapshot(), Bookkeeping());

@@ -48,7 +48,7 @@ void StartGoogleTestsThreadNow() {
   g_threadArrived = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   ASSERT_NE(nullptr, g_threadArrived);
   { SCOPED_TRACE("starts GoogleTest's thread for this one"); }
-  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_threadArrived, 10000)) << "GoogleTest's thread did not start";
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_threadArrived, kHangGuardMs)) << "GoogleTest's thread did not start";
 }
 
 class ProgramResources : public ::testing::Test {

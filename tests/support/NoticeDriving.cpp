@@ -1,15 +1,10 @@
 #include "NoticeDriving.h"
 
 #include "PresenceWatch.h"
+#include "TestSupport.h"
 
-namespace {
-double NowMs() {
-  LARGE_INTEGER frequency, counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-}  // namespace
+using tarvolin_test::kHangGuardMs;
+using tarvolin_test::NowMs;
 
 ProcessCounts CountWindowOwner(HWND window) {
   DWORD pid = 0;
@@ -24,9 +19,10 @@ ProcessCounts CountWindowOwner(HWND window) {
 }
 
 ProcessCounts SettledCountsOfWindowOwner(HWND window) {
+  Answers(window, kHangGuardMs);
   ProcessCounts settled = CountWindowOwner(window);
   for (int sample = 1; sample < 3; ++sample) {
-    Sleep(50);
+    Answers(window, kHangGuardMs);
     const ProcessCounts counts = CountWindowOwner(window);
     if (counts.gdiObjects < settled.gdiObjects) settled.gdiObjects = counts.gdiObjects;
     if (counts.userObjects < settled.userObjects) settled.userObjects = counts.userObjects;
@@ -47,7 +43,9 @@ bool PaintAfterQueue(HWND window, DWORD timeoutMs) {
     if (!IsWindow(window) || GetTickCount() - start >= timeoutMs) return false;
     Sleep(1);
   }
-  return IsWindow(window) != FALSE;
+  // The update region empties when the paint begins (or when the window hides on its way out): the
+  // window has painted once it is still shown and its thread answers, the paint handler having returned.
+  return IsWindowVisible(window) && Answers(window, timeoutMs);
 }
 
 bool PostWatchCheck(HWND window) { return PostMessageA(window, WM_TIMER, WATCH_TIMER_ID, 0) != FALSE; }
@@ -65,7 +63,7 @@ SoakRun DriveNotice(HWND notice, int paints, int checks, int batch) {
     if (i < checks && PostWatchCheck(notice)) ++run.checks;
     if ((i + 1) % batch == 0 || i + 1 == rounds) {
       const double start = NowMs();
-      if (!PaintAfterQueue(notice, 30000)) {
+      if (!PaintAfterQueue(notice, kHangGuardMs)) {
         run.answered = false;
         break;
       }

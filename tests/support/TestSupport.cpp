@@ -111,6 +111,12 @@ HWND WaitForWindowOf(DWORD pid, const char* caption, DWORD timeoutMs) {
   return window;
 }
 
+RECT WindowRect(HWND hWnd) {
+  RECT rect = {};
+  GetWindowRect(hWnd, &rect);
+  return rect;
+}
+
 bool Xdotool(const std::string& arguments) {
   // Wine runs a Unix program named by its path on the Unix root drive, but hands back no process to
   // wait on: a shell runs xdotool and leaves its exit status in a file, moved into place when written.
@@ -142,7 +148,7 @@ bool Xdotool(const std::string& arguments) {
         CloseHandle(file);
         return true;
       },
-      10000);
+      kHangGuardMs);
   DeleteFileA(windowsPath.c_str());
   return finished && code[0] == '0' && (code[1] == '\n' || code[1] == '\0');
 }

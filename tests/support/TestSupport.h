@@ -9,6 +9,11 @@
 
 namespace tarvolin_test {
 
+// The longest a test waits for anything it expects: a window shown or gone, a process ended, a queue
+// handled. Only a guard against a hang: every wait ends as soon as its event comes, and a test that
+// reaches this ceiling says which event did not come.
+constexpr DWORD kHangGuardMs = 60000;
+
 // Full Windows path of a file in the folder of the running test program (the build folder).
 std::string SiblingPath(const std::string& fileName);
 
@@ -49,7 +54,7 @@ class ChildProcess {
   bool StartAt(const std::string& exePath, const std::string& arguments, const std::string& currentFolder,
                const char* environment);
   // True once the process has ended (waits at most timeoutMs).
-  bool WaitForExit(DWORD timeoutMs);
+  bool WaitForExit(DWORD timeoutMs = kHangGuardMs);
   bool IsRunning() const;
   DWORD ExitCode() const;
   DWORD Id() const { return m_info.dwProcessId; }
@@ -62,7 +67,10 @@ class ChildProcess {
 // Visible top-level windows of process pid whose caption is exactly `caption` (any caption if null).
 std::vector<HWND> TopLevelWindowsOf(DWORD pid, const char* caption = nullptr);
 // The first such window once there is one, or null after timeoutMs.
-HWND WaitForWindowOf(DWORD pid, const char* caption, DWORD timeoutMs);
+HWND WaitForWindowOf(DWORD pid, const char* caption, DWORD timeoutMs = kHangGuardMs);
+
+// The window's outer rectangle in screen coordinates (empty if it has gone).
+RECT WindowRect(HWND hWnd);
 
 // Real input on the session's display, as a person gives it: runs the Linux side's xdotool with the
 // arguments (e.g. "mousemove 10 20 click 3", "key shift+F10") and waits for it. False if it could not
