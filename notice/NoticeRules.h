@@ -10,8 +10,8 @@ constexpr int kBannerHeight = 65;
 // (the frame takes a few pixels of the width, so the banner is clipped at the right, never scaled).
 constexpr int kNoticeWidth = kBannerWidth;
 constexpr int kNoticeHeight = 90;
-// Between the notice's bottom and the screen's bottom: room for the taskbar, since the place is reckoned
-// on the whole screen, not on its work area.
+// Between the notice's bottom and the screen's bottom. The place is reckoned on the whole primary
+// screen, not on its work area, so it is the same wherever the taskbar is.
 constexpr int kNoticeBottomMargin = 60;
 
 // Outer rectangle of the notice on a screen of the given size: kNoticeWidth x kNoticeHeight, against the
