@@ -35,14 +35,16 @@ find_missing() {
 }
 
 # Where 32-bit programs cannot run natively, the shipped 32-bit program runs under emulation: that
-# needs qemu. Asked once the list is installed, since the answer depends on 32-bit Wine being there.
+# needs qemu, which only root can register (elsewhere those checks are skipped). Asked once the list is
+# installed, since the answer depends on 32-bit Wine being there.
 emulation_missing() {
+  missing=()
   # shellcheck source=wine-arch.sh
   . "$here/wine-arch.sh"
-  wine_arch_decide 2>/dev/null || return 0
-  [ "$WINE_ARCH" = x64 ] && [ "$WINE_ARCH_SHIPPED" = none ] &&
-    [ "$WINE_ARCH_SKIP_WHY" = "qemu-user-static is not installed" ] && missing=(qemu-user-static)
-  return 0
+  if [ "$(id -u)" -eq 0 ] && wine_arch_decide && [ "$WINE_ARCH_SHIPPED" != native ] &&
+     [ -z "$(wine_arch_i386_entries)" ]; then
+    find_missing qemu-user-static
+  fi
 }
 
 find_missing "${packages[@]}"
@@ -71,9 +73,6 @@ install() { apt-get install -y -qq --no-install-recommends "$@" "${missing[@]}" 
 # index could not be fetched (a mirror mid-sync), the candidates disagree; taking every candidate
 # from the release itself makes them agree again.
 install || { echo "setup: retrying with the release's own package versions" >&2; install -t "$(. /etc/os-release && echo "$VERSION_CODENAME")"; }
-if [ "${missing[*]}" != qemu-user-static ]; then
-  missing=()
-  emulation_missing
-  [ ${#missing[@]} -eq 0 ] || install
-fi
+emulation_missing
+[ ${#missing[@]} -eq 0 ] || install
 echo "setup: done"

@@ -26,6 +26,13 @@ wine_arch_loader() {
   esac
 }
 
+# Sets $wine to the loader for programs of one architecture, and WINELOADER to match: programs that
+# Wine programs start find the loader there (wine64 would otherwise look for the 32-bit one).
+wine_arch_use() {
+  wine=$(wine_arch_loader "$1") || return 2
+  if [ "$1" = x64 ]; then export WINELOADER=$wine; else unset WINELOADER; fi
+}
+
 # The registered binfmt_misc entries that hand 32-bit x86 programs to an emulator, one name a line.
 wine_arch_i386_entries() {
   local entry

@@ -27,8 +27,7 @@ if [ "${TARVOLIN_SESSION_SCREEN:-}" = "$screen" ] && [ -n "${TARVOLIN_SESSION_PR
    [ -n "${TARVOLIN_SESSION_CPU:-}" ]; then
   # shellcheck source=wine-arch.sh
   . "$here/wine-arch.sh"
-  wine=$(wine_arch_loader "$arch")
-  if [ "$arch" = x64 ]; then export WINELOADER=$wine; else unset WINELOADER; fi
+  wine_arch_use "$arch"
   export WINEPREFIX=$TARVOLIN_SESSION_PREFIX
   locale=${TARVOLIN_LOCALE:-ko_KR.UTF-8}
   # On the session's CPU, with its wineserver and X server (see wine-session.sh).

@@ -29,9 +29,7 @@ while [ $# -gt 0 ]; do
 done
 [ $# -gt 0 ] || { echo "usage: $0 [--arch x86|x64] [--screen WxH] [--wine-dir DIR] [--display :N] -- command [args...]" >&2; exit 2; }
 [[ $screen =~ ^[0-9]+x[0-9]+$ ]] || { echo "wine-session: bad screen size '$screen'" >&2; exit 2; }
-wine=$(wine_arch_loader "$arch") || exit 2
-# Programs that Wine programs start find the loader here (wine64 would otherwise look for the 32-bit one).
-if [ "$arch" = x64 ]; then export WINELOADER=$wine; else unset WINELOADER; fi
+wine_arch_use "$arch" || exit 2
 
 # Wine takes the Windows locale from the locale variables: ko_KR gives GetACP() == 949 even where
 # the Linux locale is not generated. They are set only for Wine's own processes (wine-run.sh does
